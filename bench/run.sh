@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# Measures scanf_ex against a yardstick, the same dialogue written on the C
+# library's printf and scanf("%d"): instructions for one short run, then wall
+# time, throughput and peak memory on three 64 MiB inputs, in paired runs.
+# Needs valgrind (or a perf that counts instructions) and GNU time.
+# Exits 1 if a target is missed.
+set -euo pipefail
+export LC_ALL=C # EPOCHREALTIME must use a decimal point
+cd "$(dirname "$0")/.."
+pairs=${PAIRS:-7}
+size=$((64 * 1024 * 1024))
+
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build-bench >/dev/null
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+cat >"$tmp/yardstick.c" <<'C'
+#include <stdio.h>
+int main(void)
+{
+	int value = 0;
+	printf("Digite um valor inteiro: ");
+	if (scanf("%d", &value) < 0)
+		value = 0;
+	printf("Valor lido: %d", value);
+	return 0;
+}
+C
+cc -O2 -o "$tmp/yardstick" "$tmp/yardstick.c"
+programs=("$PWD/build-bench/scanf_ex" "$tmp/yardstick")
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# Instructions of one whole run with "42" piped in, loader included.
+if perf stat -x, -e instructions:u true 2>&1 >/dev/null | grep -q '^[0-9]'; then
+	counter='perf stat'
+	instructions() {
+		for _ in 1 2 3 4 5; do
+			echo 42 | perf stat -x, -e instructions:u "$1" 2>&1 >/dev/null | cut -d, -f1
+		done | median
+	}
+else
+	counter=callgrind
+	instructions() {
+		echo 42 | valgrind --tool=callgrind --callgrind-out-file=/dev/null "$1" 2>&1 >/dev/null |
+			sed -n 's/.*Collected : //p'
+	}
+fi
+
+yes $' \t' | head -c "$size" >"$tmp/blanks" && printf 42 >>"$tmp/blanks"
+head -c "$size" /dev/zero | tr '\0' 1 >"$tmp/ones"
+{ head -c $((size - 1)) /dev/zero | tr '\0' 0; printf 7; } >"$tmp/zeros"
+
+missed=0
+# row NAME PROGRAM_FIGURE YARDSTICK_FIGURE [TARGET], where TARGET is
+# "ratio R" (program/yardstick at most R) or "max M" (program at most M).
+row() {
+	local ratio verdict= target=
+	ratio=$(awk -v a="$2" -v b="$3" 'BEGIN { printf "%.3f", a / b }')
+	case ${4-} in
+	ratio*)
+		target="ratio <= ${4#ratio }"
+		verdict=$(awk -v r="$ratio" -v l="${4#ratio }" 'BEGIN { print r <= l ? "met" : "MISSED" }') ;;
+	max*)
+		target="<= ${4#max }"
+		verdict=$([ "$2" -le "${4#max }" ] && echo met || echo MISSED) ;;
+	esac
+	[ "$verdict" != MISSED ] || missed=1
+	printf '%-34s %10s %10s %7s  %-14s %s\n' "$1" "$2" "$3" "$ratio" "$target" "$verdict"
+}
+
+echo "$(uname -srm), $(sed -n 's/^model name\t*: //p' /proc/cpuinfo | head -1)," \
+	"$(nproc) cores, glibc $(ldd --version | head -1 | sed "s/.* //"), $("${CXX:-c++}" --version | head -1)"
+printf '%-34s %10s %10s %7s  %s\n' measure scanf_ex yardstick ratio target
+row "startup instructions ($counter)" "$(instructions "${programs[0]}")" \
+	"$(instructions "${programs[1]}")" 'ratio 1.05'
+for input in blanks ones zeros; do
+	: >"$tmp/t0" && : >"$tmp/t1" && : >"$tmp/m0" && : >"$tmp/m1"
+	for _ in $(seq "$pairs"); do
+		for i in 0 1; do
+			start=$EPOCHREALTIME
+			/usr/bin/time -f %M -o "$tmp/rss" "${programs[i]}" <"$tmp/$input" >/dev/null
+			end=$EPOCHREALTIME
+			echo $((${end/./} - ${start/./})) >>"$tmp/t$i"
+			cat "$tmp/rss" >>"$tmp/m$i"
+		done
+	done
+	t0=$(median <"$tmp/t0") t1=$(median <"$tmp/t1")
+	row "$input: median wall time (us)" "$t0" "$t1" "ratio $([ $input = blanks ] && echo 1.05 || echo 0.6)"
+	row "$input: throughput (MB/s)" $((size / t0)) $((size / t1))
+	row "$input: peak RSS (KiB)" "$(sort -n "$tmp/m0" | tail -1)" "$(sort -n "$tmp/m1" | tail -1)" 'max 4096'
+done
+[ $missed = 0 ] && echo 'all targets met' || echo 'a target was missed'
+exit $missed

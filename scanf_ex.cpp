@@ -1,0 +1,49 @@
+#include <climits>
+#include <cstdio>
+#include <stdio.h> // getc_unlocked, from POSIX rather than C++
+
+// Reads one decimal int as "%d" does, clamping past the int range; 0 if no digit.
+static int
+read_int(std::FILE *in)
+{
+	// One thread, so no lock: a locked call per character would cost several
+	// times what the library's own "%d" spends on the same input.
+	int c;
+	do
+		c = getc_unlocked(in);
+	while (c == ' ' || (c >= '\t' && c <= '\r'));
+
+	bool negative = c == '-';
+	if (c == '-' || c == '+')
+		c = getc_unlocked(in);
+
+	// Build the value on its own side of zero, so INT_MIN is reached without
+	// overflow, and pin it at the limit: a longer run of digits still ends there.
+	int value = 0;
+	for (; c >= '0' && c <= '9'; c = getc_unlocked(in)) {
+		int digit = c - '0';
+		if (negative)
+			value = value < (INT_MIN + digit) / 10 ? INT_MIN : value * 10 - digit;
+		else
+			value = value > (INT_MAX - digit) / 10 ? INT_MAX : value * 10 + digit;
+	}
+	// Leave the stop character for whoever reads standard input next.
+	std::ungetc(c, in);
+	return value;
+}
+
+int
+main()
+{
+	// No flush: the C library flushes a terminal's prompt before it waits on
+	// terminal input, and elsewhere both texts go out in one write at the end.
+	std::fputs("Digite um valor inteiro: ", stdout);
+	int value = read_int(stdin);
+	std::printf("Valor lido: %d", value);
+
+	// Both texts may still sit in the buffer: the write that can fail (full
+	// disk, closed descriptor) may happen only here, so it decides the status.
+	if (std::fflush(stdout) != 0 || std::ferror(stdout))
+		return 1;
+	return 0;
+}
