@@ -7,9 +7,12 @@
 set -euo pipefail
 export LC_ALL=C # EPOCHREALTIME must use a decimal point
 cd "$(dirname "$0")/.."
-pairs=${PAIRS:-7}
+pairs=${PAIRS:-11} # paired runs per input
 size=$((64 * 1024 * 1024))
 
+for tool in cmake cc /usr/bin/time; do
+	command -v $tool >/dev/null || { echo "bench/run.sh: $tool is missing" >&2; exit 2; }
+done
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build-bench >/dev/null
 tmp=$(mktemp -d)
@@ -20,8 +23,7 @@ int main(void)
 {
 	int value = 0;
 	printf("Digite um valor inteiro: ");
-	if (scanf("%d", &value) < 0)
-		value = 0;
+	scanf("%d", &value);
 	printf("Valor lido: %d", value);
 	return 0;
 }
@@ -40,6 +42,7 @@ if perf stat -x, -e instructions:u true 2>&1 >/dev/null | grep -q '^[0-9]'; then
 		done | median
 	}
 else
+	command -v valgrind >/dev/null || { echo 'bench/run.sh: valgrind is missing' >&2; exit 2; }
 	counter=callgrind
 	instructions() {
 		echo 42 | valgrind --tool=callgrind --callgrind-out-file=/dev/null "$1" 2>&1 >/dev/null |
