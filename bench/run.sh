@@ -10,9 +10,8 @@ cd "$(dirname "$0")/.."
 pairs=${PAIRS:-11} # paired runs per input
 size=$((64 * 1024 * 1024))
 
-for tool in cmake cc /usr/bin/time; do
-	command -v $tool >/dev/null || { echo "bench/run.sh: $tool is missing" >&2; exit 2; }
-done
+need() { command -v "$1" >/dev/null || { echo "bench/run.sh: $1 is missing" >&2; exit 2; }; }
+need cmake && need cc && need /usr/bin/time
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build-bench >/dev/null
 tmp=$(mktemp -d)
@@ -42,7 +41,7 @@ if perf stat -x, -e instructions:u true 2>&1 >/dev/null | grep -q '^[0-9]'; then
 		done | median
 	}
 else
-	command -v valgrind >/dev/null || { echo 'bench/run.sh: valgrind is missing' >&2; exit 2; }
+	need valgrind
 	counter=callgrind
 	instructions() {
 		echo 42 | valgrind --tool=callgrind --callgrind-out-file=/dev/null "$1" 2>&1 >/dev/null |
