@@ -1,10 +1,9 @@
-#include <climits>
-#include <cstdio>
-#include <stdio.h> // getc_unlocked, from POSIX rather than C++
+#include <limits.h>
+#include <stdio.h>
 
 // Reads one decimal int as "%d" does, clamping past the int range; 0 if no digit.
 static int
-read_int(std::FILE *in)
+read_int(FILE *in)
 {
 	// One thread, so no lock: a locked call per character would cost several
 	// times what the library's own "%d" spends on the same input.
@@ -28,7 +27,7 @@ read_int(std::FILE *in)
 			value = value > (INT_MAX - digit) / 10 ? INT_MAX : value * 10 + digit;
 	}
 	// Leave the stop character for whoever reads standard input next.
-	std::ungetc(c, in);
+	ungetc(c, in);
 	return value;
 }
 
@@ -37,13 +36,13 @@ main()
 {
 	// No flush: the C library flushes a terminal's prompt before it waits on
 	// terminal input, and elsewhere both texts go out in one write at the end.
-	std::fputs("Digite um valor inteiro: ", stdout);
+	fputs("Digite um valor inteiro: ", stdout);
 	int value = read_int(stdin);
-	std::printf("Valor lido: %d", value);
+	printf("Valor lido: %d", value);
 
 	// Both texts may still sit in the buffer: the write that can fail (full
 	// disk, closed descriptor) may happen only here, so it decides the status.
-	if (std::fflush(stdout) != 0 || std::ferror(stdout))
+	if (fflush(stdout) != 0 || ferror(stdout))
 		return 1;
 	return 0;
 }
