@@ -1,5 +1,6 @@
 #include <limits.h>
 #include <stdio.h>
+#include <unistd.h>
 
 // Reads one decimal int as "%d" does, clamping past the int range; 0 if no digit.
 static int
@@ -34,14 +35,19 @@ read_int(FILE *in)
 int
 main()
 {
-	// No flush: the C library flushes a terminal's prompt before it waits on
-	// terminal input, and elsewhere both texts go out in one write at the end.
+	// C only says a line-buffered stream is meant to be flushed when input is
+	// wanted: glibc does it for a terminal, musl does not. So a terminal gets
+	// its prompt here, before the wait; elsewhere, as on glibc, both texts go
+	// out in one write at the end. A failed check just means no terminal.
 	fputs("Digite um valor inteiro: ", stdout);
+	if (isatty(STDIN_FILENO) && isatty(STDOUT_FILENO))
+		fflush(stdout);
 	int value = read_int(stdin);
 	printf("Valor lido: %d", value);
 
 	// Both texts may still sit in the buffer: the write that can fail (full
-	// disk, closed descriptor) may happen only here, so it decides the status.
+	// disk, closed descriptor) may happen only here, and an earlier failed
+	// flush has left the error indicator set, so this decides the status.
 	if (fflush(stdout) != 0 || ferror(stdout))
 		return 1;
 	return 0;

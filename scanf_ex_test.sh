@@ -73,19 +73,41 @@ for row in '|2147483647' '-|-2147483648'; do
 	check "50 MB of digits after '${row%|*}'" 0 "${prompt}Valor lido: ${row#*|}"
 done
 
-# On a terminal the prompt must be on screen before anything is typed.
-mkfifo keys
-: >out
-timeout 10 script -qfec "$prog" /dev/null <keys >out 2>err &
-exec 3>keys
-for _ in $(seq 50); do [ "$(wc -c <out)" -ge ${#prompt} ] && break; sleep 0.1; done
-status=0
-check 'terminal, before typing' 0 "$prompt"
-printf '42\n' >&3
-wait $!
-status=$?
-exec 3>&-
-check 'terminal, after typing' 0 "${prompt}42"$'\r\n'"Valor lido: 42"
+# While the program waits for its number, a terminal must already show the
+# prompt; with either stream elsewhere nothing is written yet, so both texts
+# leave together at the end. Each row: standard input and output (a terminal
+# under script, or a fifo and a file), what is written while the program
+# waits, and all that is written once it has read 42 and Enter.
+mkfifo keys piped
+# waiting: true once the program under script is asleep in its read.
+waiting() {
+	local pid state
+	pid=$(cat pid 2>/dev/null) && [ "$(readlink "/proc/$pid/exe")" = "$prog" ] &&
+		read -r _ _ state _ <"/proc/$pid/stat" && [ "$state" = S ]
+}
+while IFS='|' read -r stdin stdout before after; do
+	redirect= seen=screen
+	[ "$stdin" = tty ] || redirect+=' <piped'
+	[ "$stdout" = tty ] || redirect+=' >file' seen=file
+	: >file && rm -f pid
+	exec 4<>piped
+	timeout 10 script -qfec "echo \$\$ >pid; exec '$prog'$redirect" /dev/null <keys >screen 2>err &
+	exec 3>keys
+	for _ in $(seq 100); do waiting && break; sleep 0.05; done
+	sleep 0.2 # time for script to pass on what the program wrote
+	cp "$seen" out && status=0
+	check "$stdin in, $stdout out, waiting" 0 "$(printf %b "$before")"
+	[ "$stdin" = tty ] && printf '42\n' >&3 || printf '42\n' >&4
+	wait $!
+	status=$?
+	exec 3>&- 4>&-
+	cp "$seen" out
+	check "$stdin in, $stdout out, after 42" 0 "$(printf %b "$after")"
+done <<EOF
+tty|tty|$prompt|${prompt}42\r\nValor lido: 42
+tty|file||${prompt}Valor lido: 42
+fifo|tty||${prompt}Valor lido: 42
+EOF
 
 [ $fail = 0 ] && echo 'all cases passed'
 exit $fail
