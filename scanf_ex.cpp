@@ -36,9 +36,9 @@ int
 main()
 {
 	// C only says a line-buffered stream is meant to be flushed when input is
-	// wanted: glibc does it for a terminal, musl does not. So a terminal gets
-	// its prompt here, before the wait; elsewhere, as on glibc, both texts go
-	// out in one write at the end. A failed check just means no terminal.
+	// wanted; glibc does it for a terminal, musl does not. So a terminal gets
+	// its prompt here, before the wait; anywhere else both texts still go out
+	// in one write at the end. A check that fails just means no terminal.
 	fputs("Digite um valor inteiro: ", stdout);
 	if (isatty(STDIN_FILENO) && isatty(STDOUT_FILENO))
 		fflush(stdout);
