@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Measures scanf_ex against a yardstick, the same dialogue written on the C
-# library's printf and scanf("%d"): instructions for one short run, then wall
-# time, throughput and peak memory on three 64 MiB inputs, in paired runs.
-# Needs valgrind (or a perf that counts instructions) and GNU time.
-# Exits 1 if a target is missed.
+# library's printf and scanf("%d"): instructions for one short run and for
+# three 1 MiB inputs, then wall time, throughput and peak memory on the same
+# three inputs at 64 MiB, in paired runs. Needs valgrind (or a perf that
+# counts instructions) and GNU time. Exits 1 if a target is missed: the
+# instruction and memory targets are tight, since those figures repeat on a
+# shared machine; wall times only fail past a margin that noise does not
+# cross (bench/README.md).
 set -euo pipefail
 export LC_ALL=C # EPOCHREALTIME must use a decimal point
 cd "$(dirname "$0")/.."
@@ -32,26 +35,32 @@ programs=("$PWD/build-bench/scanf_ex" "$tmp/yardstick")
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-# Instructions of one whole run with "42" piped in, loader included.
+# instructions PROGRAM INPUT: of one whole run, loader included.
 if perf stat -x, -e instructions:u true 2>&1 >/dev/null | grep -q '^[0-9]'; then
 	counter='perf stat'
 	instructions() {
 		for _ in 1 2 3 4 5; do
-			echo 42 | perf stat -x, -e instructions:u "$1" 2>&1 >/dev/null | cut -d, -f1
+			perf stat -x, -e instructions:u "$1" <"$2" 2>&1 >/dev/null | cut -d, -f1
 		done | median
 	}
 else
 	need valgrind
 	counter=callgrind
 	instructions() {
-		echo 42 | valgrind --tool=callgrind --callgrind-out-file=/dev/null "$1" 2>&1 >/dev/null |
+		valgrind --tool=callgrind --callgrind-out-file=/dev/null "$1" <"$2" 2>&1 >/dev/null |
 			sed -n 's/.*Collected : //p'
 	}
 fi
 
-yes $' \t' | head -c "$size" >"$tmp/blanks" && printf 42 >>"$tmp/blanks"
-head -c "$size" /dev/zero | tr '\0' 1 >"$tmp/ones"
-{ head -c $((size - 1)) /dev/zero | tr '\0' 0; printf 7; } >"$tmp/zeros"
+# inputs SIZE SUFFIX: blanks before a number, a run of ones, zeros before a 7.
+inputs() {
+	yes $' \t' | head -c "$1" >"$tmp/blanks$2" && printf 42 >>"$tmp/blanks$2"
+	head -c "$1" /dev/zero | tr '\0' 1 >"$tmp/ones$2"
+	{ head -c $(($1 - 1)) /dev/zero | tr '\0' 0; printf 7; } >"$tmp/zeros$2"
+}
+inputs "$size" ''
+inputs $((1024 * 1024)) -1m
+echo 42 >"$tmp/short"
 
 missed=0
 # row NAME PROGRAM_FIGURE YARDSTICK_FIGURE [TARGET], where TARGET is
@@ -74,9 +83,13 @@ row() {
 echo "$(uname -srm), $(sed -n 's/^model name\t*: //p' /proc/cpuinfo | head -1)," \
 	"$(nproc) cores, glibc $(ldd --version | head -1 | sed "s/.* //"), $("${CXX:-c++}" --version | head -1)"
 printf '%-34s %10s %10s %7s  %s\n' measure scanf_ex yardstick ratio target
-row "startup instructions ($counter)" "$(instructions "${programs[0]}")" \
-	"$(instructions "${programs[1]}")" 'ratio 1.05'
+row "startup instructions ($counter)" "$(instructions "${programs[0]}" "$tmp/short")" \
+	"$(instructions "${programs[1]}" "$tmp/short")" 'ratio 1.05'
 for input in blanks ones zeros; do
+	# The same targets that wall time once had, now on a figure that repeats.
+	row "$input: instructions for 1 MiB" "$(instructions "${programs[0]}" "$tmp/$input-1m")" \
+		"$(instructions "${programs[1]}" "$tmp/$input-1m")" "ratio $([ $input = blanks ] && echo 1.05 || echo 0.6)"
+
 	: >"$tmp/t0" && : >"$tmp/t1" && : >"$tmp/m0" && : >"$tmp/m1"
 	for _ in $(seq "$pairs"); do
 		for i in 0 1; do
@@ -88,7 +101,7 @@ for input in blanks ones zeros; do
 		done
 	done
 	t0=$(median <"$tmp/t0") t1=$(median <"$tmp/t1")
-	row "$input: median wall time (us)" "$t0" "$t1" "ratio $([ $input = blanks ] && echo 1.05 || echo 0.6)"
+	row "$input: median wall time (us)" "$t0" "$t1" "ratio $([ $input = blanks ] && echo 1.5 || echo 0.9)"
 	row "$input: throughput (MB/s)" $((size / t0)) $((size / t1))
 	row "$input: peak RSS (KiB)" "$(sort -n "$tmp/m0" | tail -1)" "$(sort -n "$tmp/m1" | tail -1)" 'max 4096'
 done
