@@ -10,11 +10,14 @@ cd "$tmp" || exit 1
 prompt='Digite um valor inteiro: '
 fail=0
 
-# check NAME WANT_STATUS WANT_STDOUT, against the run just made.
+# check NAME WANT_STATUS WANT_STDOUT [WANT_REST], against the run just made;
+# WANT_REST (printf %b escapes) is what the next reader got, in file rest.
 check() {
-	if [ "$status" != "$2" ] || [ -s err ] || ! printf %s "$3" | cmp -s - out; then
+	if [ "$status" != "$2" ] || [ -s err ] || ! printf %s "$3" | cmp -s - out ||
+		{ [ $# = 4 ] && ! printf %b "$4" | cmp -s - rest; }; then
 		printf 'FAIL %s: status %s, stdout:\n' "$1" "$status"
 		od -c out | head -5
+		[ $# = 4 ] && echo 'left for the next reader:' && od -c rest | head -3
 		head -c 300 err
 		fail=1
 	fi
@@ -27,9 +30,7 @@ if [ "${2-}" != terminal ]; then
 	while IFS='|' read -r input value rest; do
 		printf %b "$input" >in
 		{ "$prog" >out 2>err; status=$?; cat >rest; } <in
-		check "input '${input:0:40}'" 0 "${prompt}Valor lido: $value"
-		printf %b "$rest" | cmp -s - rest ||
-			{ printf 'FAIL input %s: left for the next reader:\n' "${input:0:40}"; od -c rest | head -3; fail=1; }
+		check "input '${input:0:40}'" 0 "${prompt}Valor lido: $value" "$rest"
 	done <<EOF
 42\n|42|\n
 5\nrest\n|5|\nrest\n
