@@ -66,7 +66,7 @@ missed=0
 # row NAME PROGRAM_FIGURE YARDSTICK_FIGURE [TARGET], where TARGET is
 # "ratio R" (program/yardstick at most R) or "max M" (program at most M).
 row() {
-	local ratio verdict= target=
+	local ratio verdict='' target=''
 	ratio=$(awk -v a="$2" -v b="$3" 'BEGIN { printf "%.3f", a / b }')
 	case ${4-} in
 	ratio*)
