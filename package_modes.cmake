@@ -19,8 +19,11 @@ elseif(CPACK_PACKAGE_FILES MATCHES "\\.deb$")
     file(READ "${deb}" size OFFSET ${at} LIMIT 10)
     math(EXPR at "${header} + 40")
     execute_process(COMMAND dd "of=${deb}" bs=1 seek=${at} conv=notrunc
-      INPUT_FILE "${CPACK_TOPLEVEL_DIRECTORY}/mode" ERROR_QUIET
-      COMMAND_ERROR_IS_FATAL ANY)
+      INPUT_FILE "${CPACK_TOPLEVEL_DIRECTORY}/mode"
+      RESULT_VARIABLE failed ERROR_VARIABLE why)
+    if(failed)
+      message(FATAL_ERROR "Cannot set the modes in ${deb}: ${why}")
+    endif()
     string(STRIP "${size}" size)
     math(EXPR header "${header} + 60 + (${size} + 1) / 2 * 2")
   endwhile()

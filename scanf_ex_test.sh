@@ -11,14 +11,15 @@ prompt='Digite um valor inteiro: '
 fail=0
 # Every run is bounded: a program that loops, say at the end of its input,
 # fails its row after this long and ends the script, rather than stalling it.
+# SIGKILL gives status 137 from coreutils' timeout and busybox's alike.
 limit=10
-run() { timeout $limit "$prog"; }
+run() { timeout -s KILL $limit "$prog"; }
 
 # check NAME WANT_STATUS WANT_STDOUT, against the run just made: its status,
 # its standard error, which must be empty, and file out, which must hold the
 # bytes of WANT_STDOUT (printf %b escapes).
 check() {
-	if [ "$status" = 124 ]; then
+	if [ "$status" = 137 ]; then
 		printf 'FAIL %s: still running after %s s; stopping here\n' "$1" $limit
 		exit 1
 	fi
@@ -134,7 +135,7 @@ EOF
 	# so the run is held to a 32 MiB address space wherever the build can
 	# start under one at all (sanitizers and emulators reserve more).
 	vm=32768
-	if ! (ulimit -v $vm && "$prog" </dev/null >/dev/null) 2>/dev/null; then
+	if ! (ulimit -v $vm && run </dev/null >/dev/null) 2>/dev/null; then
 		echo 'SKIP memory cap: the program cannot start in a 32 MiB address space here'
 		vm=unlimited
 	fi
@@ -182,9 +183,9 @@ while IFS='|' read -r stdin stdout before after; do
 	[ "$stdin" = tty ] || redirect+=' <piped'
 	[ "$stdout" = tty ] || redirect+=" >$stdout" seen=file
 	: >file && rm -f pid
-	[ "$stdout" = pipe ] && { timeout $limit cat pipe >file & }
+	[ "$stdout" = pipe ] && { timeout -s KILL $limit cat pipe >file & }
 	exec 4<>piped
-	timeout $limit script -qfec "echo \$\$ >pid; exec '$prog'$redirect" /dev/null <keys >screen 2>err &
+	timeout -s KILL $limit script -qfec "echo \$\$ >pid; exec '$prog'$redirect" /dev/null <keys >screen 2>err &
 	shown=$!
 	exec 3>keys
 	until waiting || ! kill -0 $shown 2>/dev/null; do sleep 0.025; done
