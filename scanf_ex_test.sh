@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # End to end: exact bytes on standard output, nothing on standard error, the
-# exit status, and what is left for the next reader, for each way of running
-# the program. With "terminal" after the program, runs only the cases that
-# need a pseudo-terminal, and exits 77 (skipped) where none can be had.
-prog=$(realpath "${1:?usage: scanf_ex_test.sh PROGRAM [terminal]}") || exit 1
+# exit status, and what is left for the next reader. A mode runs only its own
+# cases: "terminal" on a pseudo-terminal, "memory" in a small address space,
+# "locale" under one that groups digits; each exits 77 (skipped) where that
+# cannot be had here.
+prog=$(realpath "${1:?usage: scanf_ex_test.sh PROGRAM [terminal|memory|locale]}") || exit 1
+mode=${2-}
 tmp=$(mktemp -d) || exit 1
 trap 'rm -rf "$tmp"' EXIT
 cd "$tmp" || exit 1
@@ -13,42 +15,52 @@ fail=0
 # fails its row after this long and ends the script, rather than stalling it.
 # SIGKILL gives status 137 from coreutils' timeout and busybox's alike.
 limit=10
-run() { timeout -s KILL $limit "$prog"; }
+# run [COMMAND...]: the program, started through COMMAND if one is given.
+run() { "$@" timeout -s KILL $limit "$prog"; }
+skip() { echo "SKIP: $*"; exit 77; }
 
-# check NAME WANT_STATUS WANT_STDOUT, against the run just made: its status,
-# its standard error, which must be empty, and file out, which must hold the
-# bytes of WANT_STDOUT (printf %b escapes).
+# shown FILE: its first bytes on one line, quoted, each as od -c shows it.
+shown() {
+	local c text=''
+	while read -r c; do
+		[[ $c == [0-7][0-7][0-7] ]] && c=\\$c
+		text+=${c:- }
+	done < <(LC_ALL=C od -An -v -c -w1 -N 300 "$1")
+	echo "'$text'"
+}
+# check STATUS NAME WANT_STATUS WANT_OUT: the run just made must have left
+# file err empty and in file out the bytes of WANT_OUT (printf %b escapes).
 check() {
-	if [ "$status" = 137 ]; then
-		printf 'FAIL %s: still running after %s s; stopping here\n' "$1" $limit
-		exit 1
-	fi
-	printf %b "$3" >want
-	if [ "$status" != "$2" ] || [ -s err ] || ! cmp -s want out; then
-		printf 'FAIL %s: status %s, stdout:\n' "$1" "$status"
-		od -c out | head -8
-		head -c 300 err
+	[ "$1" != 137 ] || { echo "FAIL $2: still running after $limit s; stopping here"; exit 1; }
+	printf %b "$4" >want
+	if [ "$1" != "$3" ] || [ -s err ] || ! cmp -s want out; then
+		printf 'FAIL %s\n  wanted: status %s, output %s\n  got:    status %s, output %s\n' \
+			"$2" "$3" "$(shown want)" "$1" "$(shown out)"
+		[ -s err ] && echo "  and on standard error, where nothing was wanted: $(shown err)"
 		fail=1
 	fi
 }
+# A program that cannot run here at all is reported once, not once a row.
+echo 42 | run >out 2>err
+status=$?
+[ $status -lt 126 ] || [ -s out ] ||
+	{ echo "FAIL: $prog does not run here (status $status): $(head -c 300 err)"; exit 1; }
 
-if [ "${2-}" != terminal ]; then
-	# Standard input, the value the echo must show, and what a second reader
-	# of the same file then gets (all three in printf %b escapes). Each byte
-	# the program tests for is tried beside its neighbours on either side,
-	# each width the value could wrongly have with the first magnitude past
-	# it, and every byte above ASCII before a number and after one.
+case $mode in
+'')
+	# Standard input, the value the echo must show, and what a second reader of
+	# the same file then gets (printf %b escapes). Each byte the program tests
+	# for beside its neighbours; each width the value could wrongly have with
+	# the first magnitude past it, and ones whose product wraps above the value
+	# before it; bytes above ASCII whose low seven bits are NUL, a blank, a sign
+	# or a digit, or all set, before a number and after one.
 	zeros=$(printf '%0300d' 0)
-	high=$(for byte in {128..255}; do
-		printf -v b '\\x%x' "$byte"
-		echo "${b}5|0|${b}5"
-		echo "5$b|5|$b"
-	done)
+	high=$(for b in 80 85 89 8d a0 ab ad b0 b9 ff; do printf '\\x%s5|0|\\x%s5\n5\\x%s|5|\\x%s\n' $b $b $b $b; done)
 	next=' (left for the next reader:)'
 	while IFS='|' read -r input value rest; do
 		printf %b "$input" >in
 		{ run >out 2>err; status=$?; echo "$next" >>out; cat >>out; } <in
-		check "input '${input:0:40}'" 0 "${prompt}Valor lido: $value$next\n$rest"
+		check $status "input '${input:0:40}'" 0 "${prompt}Valor lido: $value$next\n$rest"
 	done <<EOF
 42\n|42|\n
 5\nrest\n|5|\nrest\n
@@ -90,6 +102,8 @@ ${zeros}7|7|
 2147483647\n|2147483647|\n
 2147483648\n|2147483647|\n
 2147483650\n|2147483647|\n
+5000000000\n|2147483647|\n
+10000000000\n|2147483647|\n
 21474836470\n|2147483647|\n
 4294967296\n|2147483647|\n
 9223372036854775808\n|2147483647|\n
@@ -99,6 +113,8 @@ ${zeros}7|7|
 -2147483648\n|-2147483648|\n
 -2147483649\n|-2147483648|\n
 -2147483650\n|-2147483648|\n
+-5000000000\n|-2147483648|\n
+-10000000000\n|-2147483648|\n
 -21474836480\n|-2147483648|\n
 -4294967296\n|-2147483648|\n
 -9223372036854775809\n|-2147483648|\n
@@ -108,111 +124,109 @@ $high
 EOF
 
 	run <&- >out 2>err
-	status=$?
-	check 'closed standard input' 0 "${prompt}Valor lido: 0"
+	check $? 'closed standard input' 0 "${prompt}Valor lido: 0"
 	run <. >out 2>err
-	status=$?
-	check 'unreadable standard input' 0 "${prompt}Valor lido: 0"
+	check $? 'unreadable standard input' 0 "${prompt}Valor lido: 0"
 
 	# A write that fails must not end in success.
 	: >out
 	echo 1 | run >/dev/full 2>err
-	status=$?
-	check 'standard output full' 1 ''
+	check $? 'standard output full' 1 ''
 	echo 1 | run >&- 2>err
-	status=$?
-	check 'standard output closed' 1 ''
+	check $? 'standard output closed' 1 ''
 	# A pipe whose reader has gone ends the program with SIGPIPE (status 141),
 	# unless whoever started this script ignores that signal: then so does the
 	# program, and its write fails.
 	mkfifo gone
 	{ read -r _ <gone; run </dev/null 2>err; echo $? >status; } | { exec <&-; echo >gone; }
-	status=$(cat status) want=141
+	want=141
 	(("0x$(sed -n 's/^SigIgn:\t*//p' /proc/$$/status)" & 1 << 12)) && want=1
-	check 'reader of standard output gone' $want ''
-
-	# Far more digits than fit, from a pipe; memory must not grow with them,
-	# so the run is held to a 32 MiB address space wherever the build can
-	# start under one at all (sanitizers and emulators reserve more).
-	vm=32768
-	if ! (ulimit -v $vm && run </dev/null >/dev/null) 2>/dev/null; then
-		echo 'SKIP memory cap: the program cannot start in a 32 MiB address space here'
-		vm=unlimited
+	check "$(cat status)" 'reader of standard output gone' $want ''
+	;;
+memory)
+	# Memory must not grow with the input: far more digits than fit are read in
+	# 32 MiB, too little only for an emulator (ELF machine at byte 18) or ASan.
+	if ! (ulimit -v 32768 && run </dev/null >/dev/null) 2>/dev/null; then
+		[ "$(od -An -j18 -N2 -tu2 "$prog")" = "$(od -An -j18 -N2 -tu2 /proc/self/exe)" ] ||
+			skip 'an emulator cannot start the program in a 32 MiB address space'
+		! grep -q __asan_init "$prog" || skip 'AddressSanitizer cannot start in a 32 MiB address space'
 	fi
 	for row in '|2147483647' '-|-2147483648'; do
-		{ printf %s "${row%|*}"; head -c 50000000 /dev/zero | tr '\0' 9; } |
-			(ulimit -v $vm && run) >out 2>err
-		status=$?
-		check "50 MB of digits after '${row%|*}'" 0 "${prompt}Valor lido: ${row#*|}"
+		{ printf %s "${row%|*}"; head -c 50000000 /dev/zero | tr '\0' 9; } | (ulimit -v 32768 && run) >out 2>err
+		check $? "50 MB of digits after '${row%|*}'" 0 "${prompt}Valor lido: ${row#*|}"
 	done
-	[ $fail = 0 ] && echo 'all cases passed'
-	exit $fail
-fi
-
-# While the program waits for its number, a terminal must already show the
-# prompt; with either stream elsewhere nothing is written yet, so both texts
-# leave together at the end.
-skip() { echo "SKIP: $*"; exit 77; }
-command -v script >/dev/null || skip 'no script(1) to give the program a terminal'
-why=$(script -qfec true /dev/null 2>&1 </dev/null) ||
-	skip "script(1) cannot run a command on a pseudo-terminal: ${why:-exit status $?}"
-
-# waiting: true once the program under script sleeps reading standard input.
-# Its name, not /proc/PID/exe, tells it from the shell before it: under an
-# emulator exe names the emulator.
-name=$(basename "$prog")
-waiting() {
-	local pid call fd
-	pid=$(cat pid 2>/dev/null) &&
-		[[ $(cat "/proc/$pid/stat" 2>/dev/null) == "$pid (${name:0:15}) S "* ]] || return
-	call=$(cat "/proc/$pid/syscall" 2>/dev/null) || return 0
-	read -r _ fd _ <<<"$call" && [ "$fd" = 0x0 ]
-}
-# What reaches a terminal goes through script, and what reaches a pipe goes
-# through cat, either of which may lag under load; a mark written to the same
-# stream once the program waits arrives after all the program wrote before
-# it, so what was written is read when the mark shows.
-mark='<waiting>'
-mkfifo keys piped pipe
-# Each row: standard input (a terminal under script, or a fifo) and output (a
-# terminal, a pipe or a file), what is written while the program waits, and
-# what is written after it has read 42 and Enter (the terminal's own echo of
-# them included).
-while IFS='|' read -r stdin stdout before after; do
-	redirect='' seen=screen
-	[ "$stdin" = tty ] || redirect+=' <piped'
-	[ "$stdout" = tty ] || redirect+=" >$stdout" seen=file
-	: >file && rm -f pid
-	[ "$stdout" = pipe ] && { timeout -s KILL $limit cat pipe >file & }
-	exec 4<>piped
-	timeout -s KILL $limit script -qfec "echo \$\$ >pid; exec '$prog'$redirect" /dev/null <keys >screen 2>err &
-	shown=$!
-	exec 3>keys
-	until waiting || ! kill -0 $shown 2>/dev/null; do sleep 0.025; done
-	if [ "$stdout" != file ]; then
-		before+=$mark
-		(printf %s "$mark" >"/proc/$(cat pid)/fd/1") 2>/dev/null
-		until grep -qF "$mark" "$seen" || ! kill -0 $shown 2>/dev/null; do sleep 0.025; done
-	fi
-	cp "$seen" out && status=0
-	check "$stdin in, $stdout out, waiting" 0 "$before"
-	# In a subshell: a program that is already gone must fail the row, not
-	# end this script with SIGPIPE.
-	([ "$stdin" = tty ] && printf '42\n' >&3 || printf '42\n' >&4) 2>/dev/null
-	wait $shown
-	status=$?
-	exec 3>&- 4>&-
-	wait # for cat, where the program wrote to a pipe
-	cp "$seen" out
-	check "$stdin in, $stdout out, after 42" 0 "$before$after"
-done <<EOF
-tty|tty|$prompt|42\r\nValor lido: 42
-tty|file||${prompt}Valor lido: 42
-tty|pipe||${prompt}Valor lido: 42
-fifo|tty||${prompt}Valor lido: 42
+	;;
+locale)
+	# The locale is made here, so none need be installed: one that groups
+	# digits, and has white space above ASCII; the program must take neither.
+	why=$(localedef -i pt_BR -f UTF-8 "$tmp/pt_BR.UTF-8" 2>&1) || skip "cannot make a locale pt_BR.UTF-8: $why"
+	locale=(env LOCPATH="$tmp" LC_ALL=pt_BR.UTF-8)
+	[ "$("${locale[@]}" printf "%'d" 1234567)" = 1.234.567 ] || skip 'the locale made here does not group digits'
+	for row in '1234567|1234567' '-1234567|-1234567' '\xe3\x80\x805|0'; do
+		printf %b "${row%|*}" | run "${locale[@]}" >out 2>err
+		check $? "'${row%|*}' under LC_ALL=pt_BR.UTF-8" 0 "${prompt}Valor lido: ${row#*|}"
+	done
+	;;
+terminal)
+	# While the program waits for its number, a terminal must already show the
+	# prompt; with either stream elsewhere nothing is written before the end.
+	command -v script >/dev/null || skip 'no script(1) to give the program a terminal'
+	why=$(script -qfec true /dev/null 2>&1 </dev/null) ||
+		skip "script(1) cannot run a command on a pseudo-terminal: ${why:-exit status $?}"
+	# waiting: true once the program under script sleeps reading standard input;
+	# its name tells it from the shell before it (under an emulator, exe won't).
+	name=$(basename "$prog")
+	waiting() {
+		local pid call fd
+		pid=$(cat pid 2>/dev/null) &&
+			[[ $(cat "/proc/$pid/stat" 2>/dev/null) == "$pid (${name:0:15}) S "* ]] || return
+		call=$(cat "/proc/$pid/syscall" 2>/dev/null) || return 0
+		read -r _ fd _ <<<"$call" && [ "$fd" = 0x0 ]
+	}
+	# What reaches a terminal or a pipe is passed on by script or cat, and may
+	# lag; this mark, written to the same stream once the program waits, comes
+	# after all the program wrote before it.
+	mark='<the program waits for input>'
+	mkfifo keys piped pipe
+	# Each row: standard input (a terminal under script, or a fifo), standard
+	# output (a terminal, a pipe or a file), what shows while the program waits,
+	# and what more shows after 42 and Enter (with the terminal's echo of them).
+	while IFS='|' read -r stdin stdout before after; do
+		redirect='' seen=screen
+		[ "$stdin" = terminal ] || redirect+=' <piped'
+		[ "$stdout" = terminal ] || redirect+=" >$stdout" seen=file
+		: >file && rm -f pid
+		[ "$stdout" = pipe ] && { timeout -s KILL $limit cat pipe >file & }
+		exec 4<>piped
+		prog=$prog timeout -s KILL $limit script -qfec "echo \$\$ >pid; exec \"\$prog\"$redirect" /dev/null <keys >screen 2>err &
+		session=$!
+		exec 3>keys
+		until waiting || ! kill -0 $session 2>/dev/null; do sleep 0.025; done
+		if [ "$stdout" != file ]; then
+			before+=$mark
+			(printf %s "$mark" >"/proc/$(cat pid)/fd/1") 2>/dev/null
+			until grep -qF "$mark" "$seen" || ! kill -0 $session 2>/dev/null; do sleep 0.025; done
+		fi
+		cp "$seen" out
+		check 0 "$stdin in, $stdout out, while it waits" 0 "$before"
+		# In a subshell, so a program already gone fails the row, not the script.
+		([ "$stdin" = terminal ] && printf '42\n' >&3 || printf '42\n' >&4) 2>/dev/null
+		wait $session
+		status=$?
+		exec 3>&- 4>&-
+		wait # for cat, where the program wrote to a pipe
+		cp "$seen" out
+		check $status "$stdin in, $stdout out, after 42" 0 "$before$after"
+	done <<EOF
+terminal|terminal|$prompt|42\r\nValor lido: 42
+terminal|file||${prompt}Valor lido: 42
+terminal|pipe||${prompt}Valor lido: 42
+fifo|terminal||${prompt}Valor lido: 42
 fifo|file||${prompt}Valor lido: 42
 fifo|pipe||${prompt}Valor lido: 42
 EOF
-
-[ $fail = 0 ] && echo 'all terminal cases passed'
+	;;
+*) echo "scanf_ex_test.sh: no mode '$mode'"; exit 1 ;;
+esac
+[ $fail = 0 ] && echo "all ${mode:-input} cases passed"
 exit $fail
