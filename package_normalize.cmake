@@ -6,9 +6,10 @@
 # tarball would hand that user root's folders and put their files on root's
 # PATH. So folders become 0755, a .deb's members 0644, and a .tar.gz's entries
 # root's, sorted, the same bytes for every builder.
+set(folder_mode
+  OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 if(NOT CPACK_PACKAGE_FILES)
-  file(CHMOD_RECURSE "${CPACK_TEMPORARY_INSTALL_DIRECTORY}" DIRECTORY_PERMISSIONS
-    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+  file(CHMOD_RECURSE "${CPACK_TEMPORARY_INSTALL_DIRECTORY}" DIRECTORY_PERMISSIONS ${folder_mode})
 endif()
 
 function(run)
@@ -38,8 +39,8 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
       math(EXPR header "${header} + 60 + (${size} + 1) / 2 * 2")
     endwhile()
   elseif(package MATCHES "\\.tar\\.gz$")
-    # Written again by GNU tar from what it unpacks to, modes kept, with an
-    # entry of the same mode for the top folder, which cpack leaves out.
+    # Written again by GNU tar from what it unpacks to, with an entry for the
+    # top folder, which cpack leaves out and tar makes under the umask.
     find_program(tar NAMES gtar tar)
     execute_process(COMMAND "${tar}" --version OUTPUT_VARIABLE version)
     if(NOT version MATCHES "GNU tar")
@@ -49,11 +50,8 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
     file(REMOVE_RECURSE "${tree}")
     file(MAKE_DIRECTORY "${tree}")
     run("${tar}" -xpzf "${package}" -C "${tree}")
+    file(CHMOD_RECURSE "${tree}" DIRECTORY_PERMISSIONS ${folder_mode})
     file(GLOB tops RELATIVE "${tree}" "${tree}/*")
-    foreach(top IN LISTS tops)
-      file(CHMOD "${tree}/${top}" DIRECTORY_PERMISSIONS
-        OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-    endforeach()
     set(time)
     if(DEFINED ENV{SOURCE_DATE_EPOCH})
       set(time "--mtime=@$ENV{SOURCE_DATE_EPOCH}")
