@@ -1,28 +1,52 @@
-# cpack runs this on the staged tree before it packs, and again on the
-# packages it made. install() gives files their modes, but the folders it
-# creates along the way, and the members cpack writes into a .deb, take theirs
-# from the umask of whoever builds, and cpack before CMake 4.3 writes a
-# .tar.gz whose entries belong to whoever builds: unpacked by root, such a
-# tarball would hand that user root's folders and put their files on root's
-# PATH. So folders become 0755, a .deb's members 0644, and a .tar.gz's entries
-# root's, sorted, the same bytes for every builder.
-set(folder_mode
-  OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+# cpack runs this on the staged tree before it packs, and again on each
+# package it made. It gives both packages the modes and owners PACKAGING.md
+# states, whoever builds under whatever umask, and removes, rather than
+# ships, a package that lacks its files or its dependency on the C library.
+cmake_policy(VERSION 3.20...3.25)
 if(NOT CPACK_PACKAGE_FILES)
-  file(CHMOD_RECURSE "${CPACK_TEMPORARY_INSTALL_DIRECTORY}" DIRECTORY_PERMISSIONS ${folder_mode})
+  file(CHMOD_RECURSE "${CPACK_TEMPORARY_INSTALL_DIRECTORY}" DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+  # Without it CPack quietly makes a .deb that declares no dependency at all.
+  find_program(shlibdeps dpkg-shlibdeps)
+  if(CPACK_GENERATOR STREQUAL "DEB" AND NOT shlibdeps)
+    message(FATAL_ERROR "dpkg-shlibdeps is missing, so the .deb cannot say which"
+      " C library it needs: install dpkg-dev, or make only the tarball (cpack -G TGZ)")
+  endif()
+  return()
 endif()
 
-function(run)
+find_program(tar NAMES gtar tar)
+execute_process(COMMAND "${tar}" --version OUTPUT_VARIABLE version)
+if(NOT version MATCHES "GNU tar")
+  message(FATAL_ERROR "GNU tar is needed to write and check the packages; ${tar} is not it")
+endif()
+# fail(WHY): removes the package, and any made by an earlier run, and stops.
+macro(fail why)
+  get_filename_component(name "${package}" NAME)
+  file(REMOVE "${package}" "${CPACK_PACKAGE_DIRECTORY}/${name}")
+  message(FATAL_ERROR "${package} ${why}, so it has been removed")
+endmacro()
+# run(COMMAND...): execute_process, where any failure removes the package.
+macro(run)
   execute_process(COMMAND ${ARGV} RESULTS_VARIABLE results ERROR_VARIABLE why)
   string(REGEX REPLACE "[0;]" "" failed "${results}")
   if(failed)
-    file(REMOVE "${package}")
-    message(FATAL_ERROR "Cannot make ${package} the same for every builder (${results}): ${why}")
+    fail("could not be written or read (${results}: ${why})")
   endif()
-endfunction()
+endmacro()
+# CPack has made packages with no files at all from a build folder whose path
+# holds a '['; it reads what tar -t listed of the package.
+macro(expect_files)
+  string(REGEX MATCHALL "[^/\n]+\n" files "${listing}")
+  list(SORT files)
+  string(REPLACE "\n" "" files "${files}")
+  if(NOT files STREQUAL "changelog.gz;copyright;scanf_ex;scanf_ex.1.gz")
+    fail("holds the files '${files}' where changelog.gz, copyright, scanf_ex and scanf_ex.1.gz were wanted")
+  endif()
+endmacro()
 
 foreach(package IN LISTS CPACK_PACKAGE_FILES)
-  if(package MATCHES "\\.d?deb$")
+  if(package MATCHES "\\.deb$")
     # An ar archive: after its 8-byte magic, each member has a 60-byte header,
     # with its mode at byte 40 and its size at byte 48, and members start at
     # even offsets. Each mode is overwritten in place.
@@ -38,29 +62,21 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
       string(STRIP "${size}" size)
       math(EXPR header "${header} + 60 + (${size} + 1) / 2 * 2")
     endwhile()
+    run(dpkg-deb --fsys-tarfile "${package}" COMMAND "${tar}" -t OUTPUT_VARIABLE listing)
+    expect_files()
+    run(dpkg-deb --field "${package}" Depends OUTPUT_VARIABLE depends)
+    if(NOT depends MATCHES "(^|, )libc6 ")
+      fail("declares no dependency on libc6")
+    endif()
   elseif(package MATCHES "\\.tar\\.gz$")
-    # Written again by GNU tar from what it unpacks to, with an entry for the
-    # top folder, which cpack leaves out and tar makes under the umask.
-    find_program(tar NAMES gtar tar)
-    execute_process(COMMAND "${tar}" --version OUTPUT_VARIABLE version)
-    if(NOT version MATCHES "GNU tar")
-      message(FATAL_ERROR "${package}: GNU tar is needed to give its entries to root")
-    endif()
-    set(tree "${CPACK_TOPLEVEL_DIRECTORY}/unpacked")
-    file(REMOVE_RECURSE "${tree}")
-    file(MAKE_DIRECTORY "${tree}")
-    run("${tar}" -xpzf "${package}" -C "${tree}")
-    file(CHMOD_RECURSE "${tree}" DIRECTORY_PERMISSIONS ${folder_mode})
-    file(GLOB tops RELATIVE "${tree}" "${tree}/*")
-    set(time)
-    if(DEFINED ENV{SOURCE_DATE_EPOCH})
-      set(time "--mtime=@$ENV{SOURCE_DATE_EPOCH}")
-    endif()
+    # Written anew from the staged tree, top folder included, which cpack's
+    # own tarball leaves out and gives to whoever builds.
     run("${tar}" -cf - --format=gnu --sort=name --owner=0 --group=0 --numeric-owner
-      ${time} -C "${tree}" ${tops}
+      "--mtime=@$ENV{SOURCE_DATE_EPOCH}" -C "${CPACK_TOPLEVEL_DIRECTORY}" "${CPACK_PACKAGE_FILE_NAME}"
       COMMAND gzip -9n OUTPUT_FILE "${package}")
-    file(REMOVE_RECURSE "${tree}")
+    run("${tar}" -tzf "${package}" OUTPUT_VARIABLE listing)
+    expect_files()
   else()
-    message(FATAL_ERROR "${package}: no way is known here to make it the same for every builder")
+    fail("is of a kind no check is known for")
   endif()
 endforeach()

@@ -1,29 +1,30 @@
-# cmake -D manifest=FILE -D folders=FILE -P uninstall.cmake: removes each file
-# the manifest lists, then each folder the install noted it made, where it is
-# empty, and forgets them; what is already gone is passed over.
+# cmake -D record=FILE -P uninstall.cmake: removes each file FILE lists, then
+# each folder it lists (a line ending in /) that is empty, deepest first, and
+# forgets them all; what is already gone is passed over.
 cmake_policy(VERSION 3.20)
-foreach(list IN ITEMS manifest folders)
-  set(${list}_lines)
-  if(EXISTS "${${list}}")
-    file(STRINGS "${${list}}" ${list}_lines)
-  endif()
-endforeach()
-foreach(file IN LISTS manifest_lines)
-  if(EXISTS "${file}" OR IS_SYMLINK "${file}")
-    message(STATUS "Removing: ${file}")
-    file(REMOVE "${file}")
+set(lines)
+if(EXISTS "${record}")
+  file(STRINGS "${record}" lines)
+endif()
+set(folders)
+foreach(path IN LISTS lines)
+  if(path MATCHES "/$")
+    list(APPEND folders "${path}")
+  elseif(EXISTS "${path}" OR IS_SYMLINK "${path}")
+    message(STATUS "Removing: ${path}")
+    file(REMOVE "${path}")
   endif()
 endforeach()
 # Sorted backwards, each folder comes before its parent; rmdir refuses one
 # that holds anything, whatever else was put there since.
-list(SORT folders_lines)
-list(REVERSE folders_lines)
-foreach(folder IN LISTS folders_lines)
+list(SORT folders)
+list(REVERSE folders)
+foreach(folder IN LISTS folders)
   if(IS_DIRECTORY "${folder}")
     execute_process(COMMAND rmdir -- "${folder}" RESULT_VARIABLE kept ERROR_QUIET)
     if(NOT kept)
-      message(STATUS "Removing: ${folder}/")
+      message(STATUS "Removing: ${folder}")
     endif()
   endif()
 endforeach()
-file(REMOVE "${folders}")
+file(REMOVE "${record}")
