@@ -11,8 +11,8 @@ cmake=${1:?$usage} build=${2:?$usage}
 tmp=$(mktemp -d) || exit 1
 trap 'rm -rf "$tmp"' EXIT
 root=$tmp/root
-# Named, the default component gets a manifest of its own, so the user's
-# install_manifest.txt still lists what their own install put in place.
+# Named, the default component is not noted as a whole install, so the
+# user's uninstall still removes just what their own install put in place.
 DESTDIR=$root "$cmake" --install "$build" ${3:+--config "$3"} --component Unspecified >"$tmp/log" ||
 	{ cat "$tmp/log"; exit 1; }
 fail=0
@@ -26,6 +26,8 @@ same 'the files the install reports outside its DESTDIR' '' "$(while read -r f; 
 same 'the files the install left, against those it reported' "$reported" "$(find "$root" -type f -o -type l | sort)"
 command=$(grep '/scanf_ex$' <<<"$reported") page=$(grep '/man1/scanf_ex\.1\.gz$' <<<"$reported")
 if [ -z "$command" ] || [ -z "$page" ]; then echo 'FAIL: no command or no page among them'; exit 1; fi
+same 'what gzip finds wrong in the page and the release notes' '' \
+	"$(gzip -t "$page" "$(grep '/changelog\.gz$' <<<"$reported")" 2>&1 | grep .)"
 same 'what the installed command writes for 42, and its status' 'Digite um valor inteiro: Valor lido: 42 (status 0)' \
 	"$(echo 42 | timeout -s KILL 10 "$command" 2>&1; echo " (status $?)")"
 

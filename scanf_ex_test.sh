@@ -120,8 +120,19 @@ ${zeros}7|7|
 -9223372036854775809\n|-2147483648|\n
 -18446744073709551616\n|-2147483648|\n
 -99999999999 x|-2147483648| x
+\xef\xbb\xbf7|0|\xef\xbb\xbf7
+\xc2\xa07|0|\xc2\xa07
 $high
 EOF
+
+	# Arguments and an empty environment change nothing.
+	for args in --version --help - 5 '--version -h 5 -'; do
+		# shellcheck disable=SC2086 # a row is split into arguments
+		echo 7 | timeout -s KILL $limit "$prog" $args >out 2>err
+		check $? "arguments '$args'" 0 "${prompt}Valor lido: 7"
+	done
+	echo 7 | run env -i >out 2>err
+	check $? 'an empty environment' 0 "${prompt}Valor lido: 7"
 
 	run <&- >out 2>err
 	check $? 'closed standard input' 0 "${prompt}Valor lido: 0"
@@ -134,14 +145,31 @@ EOF
 	check $? 'standard output full' 1 ''
 	echo 1 | run >&- 2>err
 	check $? 'standard output closed' 1 ''
-	# A pipe whose reader has gone ends the program with SIGPIPE (status 141),
-	# unless whoever started this script ignores that signal: then so does the
-	# program, and its write fails.
-	mkfifo gone
-	{ read -r _ <gone; run </dev/null 2>err; echo $? >status; } | { exec <&-; echo >gone; }
-	want=141
-	(("0x$(sed -n 's/^SigIgn:\t*//p' /proc/$$/status)" & 1 << 12)) && want=1
-	check "$(cat status)" 'reader of standard output gone' $want ''
+	# A write cut short, here by a file-size limit with SIGXFSZ ignored, fails
+	# too; what fitted stays written.
+	head -c 1014 /dev/zero >limited
+	(trap '' XFSZ && ulimit -f 1 && echo 1 | run >>limited 2>err)
+	status=$?
+	tail -c +1015 limited >out
+	check $status 'standard output cut short by a file-size limit' 1 "${prompt:0:10}"
+	# A pipe whose reader has gone ends the program with SIGPIPE (status 141)
+	# where that signal has its default action, and makes its write fail where
+	# it is ignored: each way it can be handed down.
+	mkfifo gone empty
+	: >out
+	for row in default:141 ignore:1; do
+		{ read -r _ <gone; run env --"${row%:*}"-signal=PIPE </dev/null 2>err; echo $? >status; } | { exec <&-; echo >gone; }
+		check "$(cat status)" "reader of standard output gone, SIGPIPE's action ${row%:*}" "${row#*:}" ''
+	done
+	# Descriptors left non-blocking are not waited on: with no input yet, the
+	# read fails and gives 0; a full pipe as standard output is a failed write.
+	exec 4<>empty
+	{ dd iflag=nonblock count=0 2>/dev/null; run >out 2>err; } <empty
+	check $? 'non-blocking standard input, nothing to read yet' 0 "${prompt}Valor lido: 0"
+	exec 4>&-
+	{ dd if=/dev/zero bs=4096 count=1024 oflag=nonblock 2>/dev/null; run </dev/null 2>err; echo $? >status; echo >gone; } |
+		{ read -r _ <gone; tr -d '\0' >out; }
+	check "$(cat status)" 'a full non-blocking pipe as standard output' 1 ''
 	;;
 memory)
 	# Memory must not grow with the input: far more digits than fit are read in
@@ -162,7 +190,7 @@ locale)
 	why=$(localedef -i pt_BR -f UTF-8 "$tmp/pt_BR.UTF-8" 2>&1) || skip "cannot make a locale pt_BR.UTF-8: $why"
 	locale=(env LOCPATH="$tmp" LC_ALL=pt_BR.UTF-8)
 	[ "$("${locale[@]}" printf "%'d" 1234567)" = 1.234.567 ] || skip 'the locale made here does not group digits'
-	for row in '1234567|1234567' '-1234567|-1234567' '\xe3\x80\x805|0'; do
+	for row in '1234567|1234567' '-1234567|-1234567' '1.234|1' '\xe3\x80\x805|0'; do
 		printf %b "${row%|*}" | run "${locale[@]}" >out 2>err
 		check $? "'${row%|*}' under LC_ALL=pt_BR.UTF-8" 0 "${prompt}Valor lido: ${row#*|}"
 	done
@@ -187,7 +215,7 @@ terminal)
 	# lag; this mark, written to the same stream once the program waits, comes
 	# after all the program wrote before it.
 	mark='<the program waits for input>'
-	mkfifo keys piped pipe
+	mkfifo keys piped pipe resume
 	# Each row: standard input (a terminal under script, or a fifo), standard
 	# output (a terminal, a pipe or a file), what shows while the program waits,
 	# and what more shows after 42 and Enter (with the terminal's echo of them).
@@ -224,6 +252,41 @@ terminal|pipe||${prompt}Valor lido: 42
 fifo|terminal||${prompt}Valor lido: 42
 fifo|file||${prompt}Valor lido: 42
 fifo|pipe||${prompt}Valor lido: 42
+EOF
+	# Both streams on the terminal. Each row: env's arguments, keys typed before
+	# the program starts (the shell before it waits for word on a fifo), a
+	# signal once it waits, then keys, and the status and screen wanted.
+	while IFS='|' read -r environment ahead signal keys want_status screen; do
+		rm -f pid
+		prog=$prog timeout -s KILL $limit script -qfec "echo \$\$ >pid; read -r _ <resume; exec env --default-signal=INT $environment \"\$prog\"" \
+			/dev/null <keys >screen 2>err &
+		session=$!
+		exec 3>keys
+		until [ -s pid ] || ! kill -0 $session 2>/dev/null; do sleep 0.025; done
+		printf %b "$ahead" >&3
+		until [ -z "$ahead" ] || grep -qF "$(printf %b "${ahead//\\n/\\r\\n}")" screen || ! kill -0 $session 2>/dev/null; do sleep 0.025; done
+		echo >resume
+		until waiting || ! kill -0 $session 2>/dev/null; do sleep 0.025; done
+		[ -z "$signal" ] || kill -"$signal" "$(cat pid)"
+		# Keys only once the signal is handled, if the program has a handler.
+		while grep -qE '^(Sig|Shd)Pnd:.*[1-9a-f]' "/proc/$(cat pid)/status" 2>/dev/null; do sleep 0.025; done
+		(printf %b "$keys" >&3) 2>/dev/null
+		wait $session
+		status=$?
+		exec 3>&-
+		cp screen out
+		check $status "terminal: env $environment, typed ahead '$ahead', signal ${signal:-none}, keys '$keys'" \
+			"$want_status" "$screen"
+	done <<EOF
+-u TERM|||42\n|0|${prompt}42\r\nValor lido: 42
+TERM=no-such-terminal|||42\n|0|${prompt}42\r\nValor lido: 42
+-i|||42\n|0|${prompt}42\r\nValor lido: 42
+|42\n|||0|42\r\n${prompt}Valor lido: 42
+||WINCH|42\n|0|${prompt}42\r\nValor lido: 42
+|||\x04|0|${prompt}Valor lido: 0
+|||12\x7f3\n|0|${prompt}12\b \b3\r\nValor lido: 13
+|||\x03|130|${prompt}^C
+||TERM||143|${prompt}
 EOF
 	;;
 *) echo "scanf_ex_test.sh: no mode '$mode'"; exit 1 ;;
