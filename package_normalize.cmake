@@ -6,25 +6,18 @@ cmake_policy(VERSION 3.20...3.25)
 if(NOT CPACK_PACKAGE_FILES)
   file(CHMOD_RECURSE "${CPACK_TEMPORARY_INSTALL_DIRECTORY}" DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-  # Without it CPack quietly makes a .deb that declares no dependency at all.
-  find_program(shlibdeps dpkg-shlibdeps)
-  if(CPACK_GENERATOR STREQUAL "DEB" AND NOT shlibdeps)
-    message(FATAL_ERROR "dpkg-shlibdeps is missing, so the .deb cannot say which"
-      " C library it needs: install dpkg-dev, or make only the tarball (cpack -G TGZ)")
-  endif()
   return()
 endif()
 
 find_program(tar NAMES gtar tar)
-execute_process(COMMAND "${tar}" --version OUTPUT_VARIABLE version)
-if(NOT version MATCHES "GNU tar")
-  message(FATAL_ERROR "GNU tar is needed to write and check the packages; ${tar} is not it")
-endif()
+execute_process(COMMAND "${tar}" --version OUTPUT_VARIABLE tar_version)
+# Without it CPack quietly makes a .deb that declares no dependency at all.
+find_program(shlibdeps dpkg-shlibdeps)
 # fail(WHY): removes the package, and any made by an earlier run, and stops.
 macro(fail why)
   get_filename_component(name "${package}" NAME)
   file(REMOVE "${package}" "${CPACK_PACKAGE_DIRECTORY}/${name}")
-  message(FATAL_ERROR "${package} ${why}, so it has been removed")
+  message(FATAL_ERROR "${package} has been removed: it ${why}")
 endmacro()
 # run(COMMAND...): execute_process, where any failure removes the package.
 macro(run)
@@ -46,7 +39,11 @@ macro(expect_files)
 endmacro()
 
 foreach(package IN LISTS CPACK_PACKAGE_FILES)
-  if(package MATCHES "\\.deb$")
+  if(NOT tar_version MATCHES "GNU tar")
+    fail("could not be checked without GNU tar, and ${tar} is not GNU tar")
+  elseif(package MATCHES "\\.deb$" AND NOT shlibdeps)
+    fail("could not declare which C library it needs without dpkg-shlibdeps: install dpkg-dev, or make only the tarball with cpack -G TGZ")
+  elseif(package MATCHES "\\.deb$")
     # An ar archive: after its 8-byte magic, each member has a 60-byte header,
     # with its mode at byte 40 and its size at byte 48, and members start at
     # even offsets. Each mode is overwritten in place.

@@ -13,7 +13,7 @@ prompt='Digite um valor inteiro: '
 fail=0
 # Every run is bounded: a program that loops, say at the end of its input,
 # fails its row after this long and ends the script, rather than stalling it.
-# SIGKILL gives status 137 from coreutils' timeout and busybox's alike.
+# SIGKILL gives status 137.
 limit=10
 # run [COMMAND...]: the program, started through COMMAND if one is given.
 run() { "$@" timeout -s KILL $limit "$prog"; }
@@ -148,7 +148,7 @@ EOF
 	# A write cut short, here by a file-size limit with SIGXFSZ ignored, fails
 	# too; what fitted stays written.
 	head -c 1014 /dev/zero >limited
-	(trap '' XFSZ && ulimit -f 1 && echo 1 | run >>limited 2>err)
+	(set +o posix && trap '' XFSZ && ulimit -f 1 && echo 1 | run >>limited 2>err) # KiB; POSIX mode counts 512 bytes
 	status=$?
 	tail -c +1015 limited >out
 	check $status 'standard output cut short by a file-size limit' 1 "${prompt:0:10}"
@@ -265,11 +265,12 @@ EOF
 		until [ -s pid ] || ! kill -0 $session 2>/dev/null; do sleep 0.025; done
 		printf %b "$ahead" >&3
 		until [ -z "$ahead" ] || grep -qF "$(printf %b "${ahead//\\n/\\r\\n}")" screen || ! kill -0 $session 2>/dev/null; do sleep 0.025; done
-		echo >resume
+		timeout -s KILL $limit sh -c 'echo >resume'
 		until waiting || ! kill -0 $session 2>/dev/null; do sleep 0.025; done
 		[ -z "$signal" ] || kill -"$signal" "$(cat pid)"
-		# Keys only once the signal is handled, if the program has a handler.
-		while grep -qE '^(Sig|Shd)Pnd:.*[1-9a-f]' "/proc/$(cat pid)/status" 2>/dev/null; do sleep 0.025; done
+		# Keys only once a signal the program can take is handled, if it has a handler.
+		while read -r pending blocked < <(awk '/^(Sig|Shd)Pnd/ { p = p $2 } /^SigBlk/ { print p, $2 }' "/proc/$(cat pid)/status" 2>/dev/null) &&
+			(( (0x${pending:0:16} | 0x${pending:16}) & ~0x$blocked )); do sleep 0.025; done
 		(printf %b "$keys" >&3) 2>/dev/null
 		wait $session
 		status=$?
