@@ -204,6 +204,7 @@ terminal)
 	# waiting: true once the program under script sleeps reading standard input;
 	# its name tells it from the shell before it (under an emulator, exe won't).
 	name=$(basename "$prog")
+	# shellcheck disable=SC2317 # called through await
 	waiting() {
 		local pid call fd
 		pid=$(cat pid 2>/dev/null) &&
@@ -211,6 +212,8 @@ terminal)
 		call=$(cat "/proc/$pid/syscall" 2>/dev/null) || return 0
 		read -r _ fd _ <<<"$call" && [ "$fd" = 0x0 ]
 	}
+	# await COMMAND...: polls until COMMAND succeeds or the session has ended.
+	await() { until "$@" || ! kill -0 "$session" 2>/dev/null; do sleep 0.025; done; }
 	# What reaches a terminal or a pipe is passed on by script or cat, and may
 	# lag; this mark, written to the same stream once the program waits, comes
 	# after all the program wrote before it.
@@ -229,11 +232,11 @@ terminal)
 		prog=$prog timeout -s KILL $limit script -qfec "echo \$\$ >pid; exec \"\$prog\"$redirect" /dev/null <keys >screen 2>err &
 		session=$!
 		exec 3>keys
-		until waiting || ! kill -0 $session 2>/dev/null; do sleep 0.025; done
+		await waiting
 		if [ "$stdout" != file ]; then
 			before+=$mark
 			(printf %s "$mark" >"/proc/$(cat pid)/fd/1") 2>/dev/null
-			until grep -qF "$mark" "$seen" || ! kill -0 $session 2>/dev/null; do sleep 0.025; done
+			await grep -qF "$mark" "$seen"
 		fi
 		cp "$seen" out
 		check 0 "$stdin in, $stdout out, while it waits" 0 "$before"
@@ -262,11 +265,11 @@ EOF
 			/dev/null <keys >screen 2>err &
 		session=$!
 		exec 3>keys
-		until [ -s pid ] || ! kill -0 $session 2>/dev/null; do sleep 0.025; done
+		await test -s pid
 		printf %b "$ahead" >&3
-		until [ -z "$ahead" ] || grep -qF "$(printf %b "${ahead//\\n/\\r\\n}")" screen || ! kill -0 $session 2>/dev/null; do sleep 0.025; done
+		[ -z "$ahead" ] || await grep -qF "$(printf %b "${ahead//\\n/\\r\\n}")" screen
 		timeout -s KILL $limit sh -c 'echo >resume'
-		until waiting || ! kill -0 $session 2>/dev/null; do sleep 0.025; done
+		await waiting
 		[ -z "$signal" ] || kill -"$signal" "$(cat pid)"
 		# Keys only once a signal the program can take is handled, if it has a handler.
 		while read -r pending blocked < <(awk '/^(Sig|Shd)Pnd/ { p = p $2 } /^SigBlk/ { print p, $2 }' "/proc/$(cat pid)/status" 2>/dev/null) &&
