@@ -4,6 +4,16 @@
 # ships, a package that lacks its files or its dependency on the C library.
 cmake_policy(VERSION 3.20...3.25)
 if(NOT CPACK_PACKAGE_FILES)
+  # Without dpkg-shlibdeps CPack quietly makes a .deb that declares no
+  # dependency at all; without file it stops with words of its own.
+  foreach(tool dpkg-shlibdeps:dpkg-dev file:file)
+    string(REGEX MATCH "^(.*):(.*)$" _ ${tool})
+    find_program(${CMAKE_MATCH_1} ${CMAKE_MATCH_1})
+    if(CPACK_GENERATOR STREQUAL "DEB" AND NOT ${CMAKE_MATCH_1})
+      message(FATAL_ERROR "The .deb needs ${CMAKE_MATCH_1}: install Debian's package"
+        " ${CMAKE_MATCH_2}, or make only the tarball with cpack -G TGZ")
+    endif()
+  endforeach()
   file(CHMOD_RECURSE "${CPACK_TEMPORARY_INSTALL_DIRECTORY}" DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
   return()
@@ -11,8 +21,6 @@ endif()
 
 find_program(tar NAMES gtar tar)
 execute_process(COMMAND "${tar}" --version OUTPUT_VARIABLE tar_version)
-# Without it CPack quietly makes a .deb that declares no dependency at all.
-find_program(shlibdeps dpkg-shlibdeps)
 # fail(WHY): removes the package, and any made by an earlier run, and stops.
 macro(fail why)
   get_filename_component(name "${package}" NAME)
@@ -31,18 +39,18 @@ endmacro()
 # holds a '['; it reads what tar -t listed of the package.
 macro(expect_files)
   string(REGEX MATCHALL "[^/\n]+\n" files "${listing}")
-  list(SORT files)
   string(REPLACE "\n" "" files "${files}")
-  if(NOT files STREQUAL "changelog.gz;copyright;scanf_ex;scanf_ex.1.gz")
-    fail("holds the files '${files}' where changelog.gz, copyright, scanf_ex and scanf_ex.1.gz were wanted")
+  list(SORT files)
+  set(wanted ${CPACK_SCANF_EX_FILES})
+  list(SORT wanted)
+  if(NOT files STREQUAL wanted)
+    fail("holds the files '${files}' where '${wanted}' were wanted")
   endif()
 endmacro()
 
 foreach(package IN LISTS CPACK_PACKAGE_FILES)
   if(NOT tar_version MATCHES "GNU tar")
     fail("could not be checked without GNU tar, and ${tar} is not GNU tar")
-  elseif(package MATCHES "\\.deb$" AND NOT shlibdeps)
-    fail("could not declare which C library it needs without dpkg-shlibdeps: install dpkg-dev, or make only the tarball with cpack -G TGZ")
   elseif(package MATCHES "\\.deb$")
     # An ar archive: after its 8-byte magic, each member has a 60-byte header,
     # with its mode at byte 40 and its size at byte 48, and members start at
