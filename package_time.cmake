@@ -2,14 +2,13 @@
 # time, SOURCE_DATE_EPOCH where the caller sets it, else the date of NEWS's
 # top entry, which every export of the source carries, git or not.
 if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
-  set(news "${CPACK_SCANF_EX_SOURCE_DIR}/NEWS")
-  file(READ "${news}" text)
+  file(READ "${CPACK_SCANF_EX_SOURCE_DIR}/NEWS" text)
   set(time "")
   if(text MATCHES "\n -- [^\n]*>  (([A-Z][a-z][a-z]), [0-9][0-9] [A-Z][a-z][a-z] [0-9]+ [0-9:]+ [-+][0-9]+)\n")
     execute_process(COMMAND date -u -d "${CMAKE_MATCH_1}" "+%s %a" OUTPUT_VARIABLE time ERROR_QUIET)
   endif()
   if(NOT time MATCHES "^([0-9]+) ${CMAKE_MATCH_2}\n$")
-    message(FATAL_ERROR "${news}: its top entry has no date such as"
+    message(FATAL_ERROR "${CPACK_SCANF_EX_SOURCE_DIR}/NEWS: its top entry has no date such as"
       " 'Wed, 09 Dec 2026 15:31:00 +0000' that GNU date reads, to stamp the"
       " package files with; set SOURCE_DATE_EPOCH instead")
   endif()
