@@ -125,14 +125,18 @@ ${zeros}7|7|
 $high
 EOF
 
-	# Arguments and an empty environment change nothing.
-	for args in --version --help - 5 '--version -h 5 -'; do
+	# Arguments, an empty environment and one naming another language change
+	# nothing. Each row: env's arguments, then the program's.
+	for row in '|--version' '|--help' '|-' '|5' '|--version -h 5 -' '-i|' \
+		'LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 LC_MESSAGES=en_US.UTF-8 LANGUAGE=en_US:en|'; do
 		# shellcheck disable=SC2086 # a row is split into arguments
-		echo 7 | timeout -s KILL $limit "$prog" $args >out 2>err
-		check $? "arguments '$args'" 0 "${prompt}Valor lido: 7"
+		echo 7 | timeout -s KILL $limit env ${row%|*} "$prog" ${row#*|} >out 2>err
+		check $? "env '${row%|*}', arguments '${row#*|}'" 0 "${prompt}Valor lido: 7"
 	done
-	echo 7 | run env -i >out 2>err
-	check $? 'an empty environment' 0 "${prompt}Valor lido: 7"
+	# A file under /proc has content though it reports a size of 0: here, the
+	# pid of this shell first.
+	run <"/proc/$$/stat" >out 2>err
+	check $? 'a file under /proc as standard input' 0 "${prompt}Valor lido: $$"
 
 	run <&- >out 2>err
 	check $? 'closed standard input' 0 "${prompt}Valor lido: 0"
@@ -145,13 +149,18 @@ EOF
 	check $? 'standard output full' 1 ''
 	echo 1 | run >&- 2>err
 	check $? 'standard output closed' 1 ''
-	# A write cut short, here by a file-size limit with SIGXFSZ ignored, fails
-	# too; what fitted stays written.
-	head -c 1014 /dev/zero >limited
-	(set +o posix && trap '' XFSZ && ulimit -f 1 && echo 1 | run >>limited 2>err) # KiB; POSIX mode counts 512 bytes
-	status=$?
-	tail -c +1015 limited >out
-	check $status 'standard output cut short by a file-size limit' 1 "${prompt:0:10}"
+	# A write cut short, here by a file-size limit inside the prompt or inside
+	# the echo, fails too, and what fitted stays written; at its default action
+	# SIGXFSZ ends the program instead (status 153), with no core to report.
+	# The shell that waits reports that signal, on its own standard error.
+	for row in 10:ignore:1 30:ignore:1 30:default:153; do
+		IFS=: read -r fits action want <<<"$row"
+		head -c $((1024 - fits)) /dev/zero >limited
+		(set +o posix && ulimit -c 0 -f 1 && echo 1 | env --"$action"-signal=XFSZ timeout -s KILL $limit "$prog" >>limited 2>err) 2>/dev/null # KiB; POSIX mode counts 512 bytes
+		status=$?
+		tail -c +$((1025 - fits)) limited >out
+		check $status "standard output cut short after $fits bytes, SIGXFSZ's action $action" "$want" "$(printf %.*s "$fits" "${prompt}Valor lido: 1")"
+	done
 	# A pipe whose reader has gone ends the program with SIGPIPE (status 141)
 	# where that signal has its default action, and makes its write fail where
 	# it is ignored: each way it can be handed down.
@@ -172,25 +181,31 @@ EOF
 	check "$(cat status)" 'a full non-blocking pipe as standard output' 1 ''
 	;;
 memory)
-	# Memory must not grow with the input: far more digits than fit are read in
-	# 32 MiB, too little only for an emulator (ELF machine at byte 18) or ASan.
-	if ! (ulimit -v 32768 && run </dev/null >/dev/null) 2>/dev/null; then
+	# Memory must not grow with the input, nor the stack hold a large buffer: far
+	# more digits, zeros or blanks than fit are read in 32 MiB with a 64 KiB
+	# stack, too little only for an emulator (ELF machine at byte 18) or ASan.
+	if ! (ulimit -v 32768 -s 64 && run </dev/null >/dev/null) 2>/dev/null; then
 		[ "$(od -An -j18 -N2 -tu2 "$prog")" = "$(od -An -j18 -N2 -tu2 /proc/self/exe)" ] ||
 			skip 'an emulator cannot start the program in a 32 MiB address space'
 		! grep -q __asan_init "$prog" || skip 'AddressSanitizer cannot start in a 32 MiB address space'
 	fi
-	for row in '|2147483647' '-|-2147483648'; do
-		{ printf %s "${row%|*}"; head -c 50000000 /dev/zero | tr '\0' 9; } | (ulimit -v 32768 && run) >out 2>err
-		check $? "50 MB of digits after '${row%|*}'" 0 "${prompt}Valor lido: ${row#*|}"
+	# Each row: what comes before the 50 MB, the byte they repeat, what comes
+	# after, and the value read.
+	for row in '|9||2147483647' '-|9||-2147483648' '-|0|7|-7' '| |42|42' '|\n|42|42'; do
+		IFS='|' read -r lead fill tail value <<<"$row"
+		{ printf %s "$lead"; head -c 50000000 /dev/zero | tr '\0' "$fill"; printf %s "$tail"; } |
+			(ulimit -v 32768 -s 64 && run) >out 2>err
+		check $? "'$lead', 50 MB of '$fill', '$tail'" 0 "${prompt}Valor lido: $value"
 	done
 	;;
 locale)
 	# The locale is made here, so none need be installed: one that groups
-	# digits, and has white space above ASCII; the program must take neither.
+	# digits, and has white space above ASCII; the program must take neither,
+	# nor pass over a byte-order mark.
 	why=$(localedef -i pt_BR -f UTF-8 "$tmp/pt_BR.UTF-8" 2>&1) || skip "cannot make a locale pt_BR.UTF-8: $why"
 	locale=(env LOCPATH="$tmp" LC_ALL=pt_BR.UTF-8)
 	[ "$("${locale[@]}" printf "%'d" 1234567)" = 1.234.567 ] || skip 'the locale made here does not group digits'
-	for row in '1234567|1234567' '-1234567|-1234567' '1.234|1' '\xe3\x80\x805|0'; do
+	for row in '1234567|1234567' '-1234567|-1234567' '1.234|1' '\xe3\x80\x805|0' '\xef\xbb\xbf7|0'; do
 		printf %b "${row%|*}" | run "${locale[@]}" >out 2>err
 		check $? "'${row%|*}' under LC_ALL=pt_BR.UTF-8" 0 "${prompt}Valor lido: ${row#*|}"
 	done
@@ -256,13 +271,21 @@ fifo|terminal||${prompt}Valor lido: 42
 fifo|file||${prompt}Valor lido: 42
 fifo|pipe||${prompt}Valor lido: 42
 EOF
-	# Both streams on the terminal. Each row: env's arguments, keys typed before
-	# the program starts (the shell before it waits for word on a fifo), a
-	# signal once it waits, then keys, and the status and screen wanted.
-	while IFS='|' read -r environment ahead signal keys want_status screen; do
+	# Both streams on the terminal. Each row: stty's settings, whether the
+	# program starts as a background job, env's arguments, keys typed before the
+	# program starts (the shell before it waits for word on a fifo), signals
+	# once it waits, then keys, and the status and screen wanted. A shell around
+	# the program, which waits out Ctrl-C, adds to the screen only a note if the
+	# terminal's modes differ once the program is done, and brings the stopped
+	# job to the foreground. Job control hands the terminal over through standard
+	# error, so only a shell without it can send its own reports elsewhere.
+	while IFS='|' read -r modes job environment ahead signal keys want_status screen; do
 		rm -f pid
-		prog=$prog timeout -s KILL $limit script -qfec "echo \$\$ >pid; read -r _ <resume; exec env --default-signal=INT $environment \"\$prog\"" \
-			/dev/null <keys >screen 2>err &
+		around='exec 9>&2 2>/dev/null;'
+		start="sh -c 'exec 2>&9 9>&-; echo \$\$ >pid; read -r _ <resume; exec env --default-signal=INT $environment \"\$prog\"'"
+		[ -z "$job" ] || around='set -m; exec 9>&2;' start+=' & wait 2>/dev/null; fg >/dev/null'
+		prog=$prog timeout -s KILL $limit script -qfec "trap '' INT; $around ${modes:+stty $modes;} m=\$(stty -g); $start
+			s=\$?; [ \"\$(stty -g)\" = \"\$m\" ] || printf ' [modes changed]'; exit \$s" /dev/null <keys >screen 2>err &
 		session=$!
 		exec 3>keys
 		await test -s pid
@@ -270,7 +293,10 @@ EOF
 		[ -z "$ahead" ] || await grep -qF "$(printf %b "${ahead//\\n/\\r\\n}")" screen
 		timeout -s KILL $limit sh -c 'echo >resume'
 		await waiting
-		[ -z "$signal" ] || kill -"$signal" "$(cat pid)"
+		for sig in $signal; do
+			kill -"$sig" "$(cat pid)"
+			[ "$sig" != STOP ] || await grep -q '^State:.T' "/proc/$(cat pid)/status"
+		done
 		# Keys only once a signal the program can take is handled, if it has a handler.
 		while read -r pending blocked < <(awk '/^(Sig|Shd)Pnd/ { p = p $2 } /^SigBlk/ { print p, $2 }' "/proc/$(cat pid)/status" 2>/dev/null) &&
 			(( (0x${pending:0:16} | 0x${pending:16}) & ~0x$blocked )); do sleep 0.025; done
@@ -279,18 +305,21 @@ EOF
 		status=$?
 		exec 3>&-
 		cp screen out
-		check $status "terminal: env $environment, typed ahead '$ahead', signal ${signal:-none}, keys '$keys'" \
+		check $status "terminal: stty $modes, job $job, env $environment, typed ahead '$ahead', signals ${signal:-none}, keys '$keys'" \
 			"$want_status" "$screen"
 	done <<EOF
--u TERM|||42\n|0|${prompt}42\r\nValor lido: 42
-TERM=no-such-terminal|||42\n|0|${prompt}42\r\nValor lido: 42
--i|||42\n|0|${prompt}42\r\nValor lido: 42
-|42\n|||0|42\r\n${prompt}Valor lido: 42
-||WINCH|42\n|0|${prompt}42\r\nValor lido: 42
-|||\x04|0|${prompt}Valor lido: 0
-|||12\x7f3\n|0|${prompt}12\b \b3\r\nValor lido: 13
-|||\x03|130|${prompt}^C
-||TERM||143|${prompt}
+||-u TERM|||42\n|0|${prompt}42\r\nValor lido: 42
+||TERM=no-such-terminal|||42\n|0|${prompt}42\r\nValor lido: 42
+||-i|||42\n|0|${prompt}42\r\nValor lido: 42
+|||42\n|||0|42\r\n${prompt}Valor lido: 42
+||||WINCH|42\n|0|${prompt}42\r\nValor lido: 42
+|||||\x04|0|${prompt}Valor lido: 0
+|||||12\x7f3\n|0|${prompt}12\b \b3\r\nValor lido: 13
+|||||\x03|130|${prompt}^C
+||||TERM||143|${prompt}
+-echo|||||42\n|0|${prompt}Valor lido: 42
+|background||||42\n|0|${prompt}42\r\nValor lido: 42
+||||STOP CONT|42\n|0|${prompt}42\r\nValor lido: 42
 EOF
 	;;
 *) echo "scanf_ex_test.sh: no mode '$mode'"; exit 1 ;;
