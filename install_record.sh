@@ -14,7 +14,8 @@ build=$1 record=$1/install_made.txt tab=$(printf '\t') nl='
 '
 # real FOLDER: where the kernel finds FOLDER, through links and "..".
 real() { (cd -P -- "$1" 2>/dev/null && pwd -P); }
-sum() { sha256sum <"$1" | cut -d ' ' -f 1; }
+# sum FILE: the SHA-256 of its bytes; fails if it cannot be read.
+sum() { set -- "$(sha256sum <"$1" 2>/dev/null)" && [ -n "$1" ] && echo "${1%% *}"; }
 
 if [ $# -gt 1 ]; then
 	[ -z "${5-}" ] || set -- "$1" cpack
@@ -31,6 +32,9 @@ if [ $# -gt 1 ]; then
 		*) folder=$3/$folder ;;
 		esac
 		folder=${DESTDIR-}$folder
+		# CMake reads a leading ~/ as the home folder.
+		# shellcheck disable=SC2088
+		case $folder in '~/'*) folder=$HOME${folder#\~} ;; esac
 		# CMake takes a backslash for a slash, and a line break would split
 		# a line of the record.
 		case $folder in *\\* | *"$nl"*)
@@ -53,13 +57,17 @@ if [ $# -gt 1 ]; then
 			..) folder=${folder%/*} ;;
 			*)
 				folder=$folder/$part
-				case $nl$noted in *"${nl}d $folder$nl"*) ;; *)
-					[ -e "$folder" ] || noted="${noted}d $folder$nl" ;;
-				esac ;;
+				if [ -e "$folder" ]; then
+					folder=$(real "$folder") # a link, after a ".." past a new folder
+				else
+					case $nl$noted in *"${nl}d $folder$nl"*) ;; *) noted="${noted}d $folder$nl" ;; esac
+				fi ;;
 			esac
 		done
 		if [ "$2" = before ]; then from=$build/$name; else from=$folder/$name; fi
-		noted="${noted}f $(sum "$from") $folder/$name$nl"
+		# Before a build, or in a multi-configuration build's folder, what the
+		# install will copy is not known yet: "after" notes what it wrote.
+		noted="${noted}f $(sum "$from" || echo 0) $folder/$name$nl"
 	done <"$build/installed.txt"
 	[ "$2" = cpack ] || printf %s "$noted" >>"$record"
 	exit
@@ -68,27 +76,28 @@ fi
 # Uninstall, newest first, so that a path noted by more than one install is
 # judged by the last: a file is removed only if it is still the one written
 # (the same bytes, not a link, no link on its path), a folder only if empty.
-if [ -e "$build/install_folders.txt" ] || grep -qvE '^(d|f [0-9a-f]{64}) /' "$record" 2>/dev/null; then
+if [ -e "$build/install_folders.txt" ] || grep -qvE '^(d|f [0-9a-f]+) /' "$record" 2>/dev/null; then
 	echo "An install made by scanf_ex 1.0.5 or older cannot be checked: remove by hand" \
 		"what this build folder's install_*.txt files list, then them." >&2 && exit 1
 fi
 [ -s "$record" ] || { echo '-- Nothing to uninstall: no install from this build folder is noted'; exit 0; }
 left='' done=$nl
 while IFS= read -r line; do
-	kind=${line%% *} path=${line#* } want=
-	[ "$kind" = d ] || want=${path%% *} path=${path#* }
+	kind=${line%% *} path=${line#* }
+	[ "$kind" = d ] || path=${path#* }
 	case $done in *"$nl$path$nl"*) continue ;; esac
 	[ -e "$path" ] || [ -L "$path" ] || continue
 	done=$done$path$nl
 	if [ "$(real "${path%/*}")" != "${path%/*}" ] ||
-		{ [ "$kind" = f ] && { [ -L "$path" ] || [ ! -f "$path" ] || [ "$(sum "$path")" != "$want" ]; }; }; then
+		{ [ "$kind" = d ] && { [ -L "$path" ] || [ ! -d "$path" ]; }; } ||
+		{ [ "$kind" = f ] && { [ -L "$path" ] || [ ! -f "$path" ] ||
+			! grep -qxF "f $(sum "$path") $path" "$record"; }; }; then
 		echo "-- Kept: $path, which is no longer what the install wrote there"
 		continue
 	fi
 	if [ "$kind" = d ]; then why=$(rmdir -- "$path" 2>&1); else why=$(rm -f -- "$path" 2>&1); fi &&
 		{ echo "-- Removed: $path"; continue; }
 	case $why in
-	*'Not a directory'*) ;;
 	*'not empty'*) [ -z "$left" ] || left=$line$nl$left ;; # it may hold only what could not go
 	*) echo "-- Could not remove: $path: ${why##*: }"; left=$line$nl$left ;;
 	esac
