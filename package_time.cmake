@@ -3,7 +3,6 @@
 # top entry, which every export of the source carries, git or not.
 if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
   file(READ "${CPACK_SCANF_EX_SOURCE_DIR}/NEWS" text)
-  set(time "")
   string(REGEX MATCH "\n -- [^\n]*" trailer "${text}") # the top entry's
   if(trailer MATCHES ">  (([A-Z][a-z][a-z]), [0-9]?[0-9] [A-Z][a-z][a-z] [0-9]+ [0-9:]+ [-+][0-9]+)$")
     execute_process(COMMAND date -u -d "${CMAKE_MATCH_1}" "+%s %a" OUTPUT_VARIABLE time ERROR_QUIET)
