@@ -15,7 +15,7 @@ build=$1 record=$1/install_made.txt tab=$(printf '\t') nl='
 # real FOLDER: where the kernel finds FOLDER, through links and "..".
 real() { (cd -P -- "$1" 2>/dev/null && pwd -P); }
 # sum FILE: the SHA-256 of its bytes; fails if it cannot be read.
-sum() { set -- "$(sha256sum <"$1" 2>/dev/null)" && [ -n "$1" ] && echo "${1%% *}"; }
+sum() { set -- "$(sha256sum 2>/dev/null <"$1")" && [ -n "$1" ] && echo "${1%% *}"; }
 
 if [ $# -gt 1 ]; then
 	[ -z "${5-}" ] || set -- "$1" cpack
