@@ -92,7 +92,7 @@ while IFS= read -r line; do
 		{ [ "$kind" = d ] && { [ -L "$path" ] || [ ! -d "$path" ]; }; } ||
 		{ [ "$kind" = f ] && { [ -L "$path" ] || [ ! -f "$path" ] ||
 			! grep -qxF "f $(sum "$path") $path" "$record"; }; }; then
-		echo "-- Kept: $path, which is no longer what the install wrote there"
+		echo "-- Kept: $path: not what an install wrote there, or now behind a link"
 		continue
 	fi
 	if [ "$kind" = d ]; then why=$(rmdir -- "$path" 2>&1); else why=$(rm -f -- "$path" 2>&1); fi &&
