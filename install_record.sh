@@ -73,9 +73,9 @@ if [ $# -gt 1 ]; then
 	exit
 fi
 
-# Uninstall, newest first, so that a path noted by more than one install is
-# judged by the last: a file is removed only if it is still the one written
-# (the same bytes, not a link, no link on its path), a folder only if empty.
+# Uninstall, newest first, so that each folder comes after what it holds: a
+# file is removed only if it holds bytes some install noted for that path,
+# is not a link and has no link on its path; a folder only if it is empty.
 if [ -e "$build/install_folders.txt" ] || grep -qvE '^(d|f [0-9a-f]+) /' "$record" 2>/dev/null; then
 	echo "An install made by scanf_ex 1.0.5 or older cannot be checked: remove by hand" \
 		"what this build folder's install_*.txt files list, then them." >&2 && exit 1
