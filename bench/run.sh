@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Measures scanf_ex against a yardstick, the same dialogue written on the C
-# library's printf and scanf("%d"): instructions for one short run and for
-# three 1 MiB inputs, then wall time, throughput and peak memory on the same
-# three inputs at 64 MiB, in paired runs. Needs valgrind (or a perf that
-# counts instructions) and GNU time. Exits 1 if a target is missed: the
+# library's printf and scanf("%d"): instructions, peak memory and size for
+# one short run, of the glibc build and of the static x86_64 one, then
+# instructions for three 1 MiB inputs, and wall time, throughput and peak
+# memory on the same three inputs at 64 MiB, in paired runs. Needs valgrind
+# (or a perf that counts instructions), GNU time and musl-tools. Exits 1 if a target is missed: the
 # instruction and memory targets are tight, since those figures repeat on a
 # shared machine; wall times only fail past a margin that noise does not
 # cross (bench/README.md).
@@ -14,9 +15,12 @@ pairs=${PAIRS:-11} # paired runs per input
 size=$((64 * 1024 * 1024))
 
 need() { command -v "$1" >/dev/null || { echo "bench/run.sh: $1 is missing" >&2; exit 2; }; }
-need cmake && need cc && need /usr/bin/time
+need cmake && need cc && need /usr/bin/time && need musl-gcc
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build-bench >/dev/null
+# The static binary is the release's, built as its preset builds it.
+cmake --preset x86_64-unknown-linux-musl -B build-bench-static >/dev/null
+cmake --build build-bench-static >/dev/null
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 cat >"$tmp/yardstick.c" <<'C'
@@ -31,7 +35,7 @@ int main(void)
 }
 C
 cc -O2 -o "$tmp/yardstick" "$tmp/yardstick.c"
-programs=("$PWD/build-bench/scanf_ex" "$tmp/yardstick")
+programs=("$PWD/build-bench/scanf_ex" "$tmp/yardstick" "$PWD/build-bench-static/scanf_ex")
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
@@ -83,8 +87,23 @@ row() {
 echo "$(uname -srm), $(sed -n 's/^model name\t*: //p' /proc/cpuinfo | head -1)," \
 	"$(nproc) cores, glibc $(ldd --version | head -1 | sed "s/.* //"), $("${CXX:-c++}" --version | head -1)"
 printf '%-34s %10s %10s %7s  %s\n' measure scanf_ex yardstick ratio target
-row "startup instructions ($counter)" "$(instructions "${programs[0]}" "$tmp/short")" \
-	"$(instructions "${programs[1]}" "$tmp/short")" 'ratio 1.05'
+# peak PROGRAM: the most of five short runs' peak RSS in KiB.
+peak() {
+	for _ in 1 2 3 4 5; do
+		/usr/bin/time -f %M -o "$tmp/rss" "$1" <"$tmp/short" >/dev/null && cat "$tmp/rss"
+	done | sort -n | tail -1
+}
+# stripped PROGRAM: its size in bytes once stripped, as a package ships it.
+stripped() { strip -o "$tmp/stripped" "$1" && stat -c %s "$tmp/stripped"; }
+yardstick=$(instructions "${programs[1]}" "$tmp/short")
+row "startup instructions ($counter)" "$(instructions "${programs[0]}" "$tmp/short")" "$yardstick" 'ratio 1.05'
+row "static: startup instructions" "$(instructions "${programs[2]}" "$tmp/short")" "$yardstick" 'ratio 0.05'
+yardstick=$(peak "${programs[1]}")
+row 'startup peak RSS (KiB)' "$(peak "${programs[0]}")" "$yardstick" 'max 4096'
+row 'static: startup peak RSS (KiB)' "$(peak "${programs[2]}")" "$yardstick" 'max 4096'
+yardstick=$(stripped "${programs[1]}")
+row 'size, stripped (bytes)' "$(stripped "${programs[0]}")" "$yardstick"
+row 'static: size, stripped (bytes)' "$(stripped "${programs[2]}")" "$yardstick"
 for input in blanks ones zeros; do
 	# The same targets that wall time once had, now on a figure that repeats.
 	row "$input: instructions for 1 MiB" "$(instructions "${programs[0]}" "$tmp/$input-1m")" \
