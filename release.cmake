@@ -1,6 +1,7 @@
 # cmake -P release.cmake: every workflow preset, each of which configures
-# afresh, builds, tests and packages, and then each package and its
-# checksum gathered in build-release/packages. Stops at the first failure.
+# afresh, builds, tests and packages into build-release/packages, where
+# nothing else is then left beside the packages and their checksums. Stops
+# at the first failure.
 cmake_minimum_required(VERSION 3.25)
 set(out ${CMAKE_CURRENT_LIST_DIR}/build-release)
 execute_process(COMMAND ${CMAKE_COMMAND} --list-presets=workflow WORKING_DIRECTORY ${CMAKE_CURRENT_LIST_DIR}
@@ -11,6 +12,5 @@ file(REMOVE_RECURSE ${out})
 foreach(preset ${presets})
   execute_process(COMMAND ${CMAKE_COMMAND} --workflow --preset ${preset} --fresh
     WORKING_DIRECTORY ${CMAKE_CURRENT_LIST_DIR} COMMAND_ERROR_IS_FATAL ANY)
-  file(GLOB made ${out}/${preset}/*.deb ${out}/${preset}/*.tar.gz ${out}/${preset}/*.sha256)
-  file(COPY ${made} DESTINATION ${out}/packages)
 endforeach()
+file(REMOVE_RECURSE ${out}/packages/_CPack_Packages)
