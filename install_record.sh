@@ -36,9 +36,11 @@ if [ $# -gt 1 ]; then
 	# CMake reads a DESTDIR's leading ~ as a home folder, as the shell does.
 	case $destdir in '~'*) destdir=${6-}${destdir#"${destdir%%/*}"} ;; esac
 	for path in "$prefix" "$destdir"; do
-		case $path in '~'* | *\\* | *"$nl"*) refuse "'$path' holds a backslash, which CMake takes for a" \
-			"slash, or a line break, or starts with a '~' CMake does not read as the shell does:" \
-			"give the folder itself, as the shell's ~ gives it" ;;
+		case $path in
+		'~'*) refuse "'$path' starts with a '~' that CMake does not read as a home folder" \
+			"throughout: give the folder itself, as the shell's ~ gives it" ;;
+		*\\* | *"$nl"*) refuse "'$path' holds a backslash, which CMake takes for a slash," \
+			"or a line break, which the record cannot hold: install where the path has neither" ;;
 		esac
 	done
 	case ${6-} in *';'*) refuse "DESTDIR '$DESTDIR' names a home folder CMake and the shell read differently" ;; esac
