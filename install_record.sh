@@ -110,8 +110,9 @@ fi
 
 # Uninstall, newest note first, so that each folder comes after what it
 # holds: a file is removed only if it holds bytes some install noted for
-# that path, is not a link and has no link on its path, or if an install cut
-# short was writing it; a folder only if it is empty.
+# that path, is not a link and has no link on its path; a folder only if it
+# is empty. A file an install cut short was writing, a folder not empty yet
+# and what could not be removed stay noted.
 if [ -e "$build/install_folders.txt" ] || grep -qvE '^(d|n|f [0-9a-f]+) /' "$record" 2>/dev/null; then
 	echo "An install made by scanf_ex 1.0.5 or older cannot be checked: remove by hand" \
 		"what this build folder's install_*.txt files list, then them." >&2 && exit 1
@@ -151,4 +152,5 @@ EOF
 # What is kept noted stays in the record for the next uninstall.
 [ -n "$left" ] || { rm -f -- "$record"; exit 0; }
 printf %s "$left" >"$record"
-[ -z "$failed" ] || { echo "What could not be removed stays noted in $record: see each line above." >&2; exit 1; }
+[ -z "$failed" ] || { echo "Not all was removed: what was kept stays noted in $record;" \
+	"do what its line above says, then run the uninstall again." >&2; exit 1; }
