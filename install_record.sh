@@ -1,45 +1,63 @@
 #!/bin/sh
-# install_record.sh BUILD before|after PREFIX [COMPONENT [CPACK]]: run by the
-# install, it notes only a whole one, and cpack's (CPACK set) only checks.
-# "before" notes in BUILD/install_made.txt, ahead of any write, each folder a
-# whole install will make and each file it will write, with the SHA-256 of
-# its bytes, where the kernel puts them; "after" notes the files again as
-# written, which a strip may have changed. cpack's install is refused an
-# absolute folder, which it would install into on this machine.
+# install_record.sh BUILD before|after PREFIX COMPONENT CPACK HOME WRITTEN:
+# run by the install with what CMake holds for it: the prefix, the home
+# folder a DESTDIR's leading ~ names to CMake (HOME), and after the writes
+# the files CMake says it wrote (WRITTEN). It notes only a whole install,
+# and only checks cpack's (CPACK set), which is refused an absolute folder
+# it would install into on this machine.
+# "before" refuses, ahead of any write, what uninstall could not undo: a file
+# already there that no install from BUILD wrote, anything but a plain file
+# where a file goes, a path no line of BUILD/install_made.txt can hold. Then
+# it makes each missing folder, mode 0755, and notes it there, and notes
+# each file the install is about to write, with the SHA-256 of what it will
+# copy where that is known yet. "after" notes the SHA-256 of each file as
+# written, which a strip may have changed.
 # install_record.sh BUILD: uninstalls what the record holds.
-# Paths are only ever quoted, so any byte but a line break may be in them.
+# Both hold a lock on BUILD/install_made.lock, so that neither reads the
+# record while the other writes it. Paths are only ever quoted.
 set -u
-export LC_ALL=C # rm and rmdir say why they failed in words read below
+export LC_ALL=C # paths are matched byte for byte, whatever the user's locale
 build=$1 record=$1/install_made.txt tab=$(printf '\t') nl='
 '
+exec 9>>"$build/install_made.lock" && flock 9 || exit 1
 # real FOLDER: where the kernel finds FOLDER, through links and "..".
 real() { (cd -P -- "$1" 2>/dev/null && pwd -P); }
 # sum FILE: the SHA-256 of its bytes; fails if it cannot be read.
 sum() { set -- "$(sha256sum 2>/dev/null <"$1")" && [ -n "$1" ] && echo "${1%% *}"; }
+# refuse WHY...: stops the install before it writes anything.
+refuse() { echo "Nothing was installed: $*" >&2; exit 1; }
+# ours PATH: true if the record notes that an install from here wrote PATH.
+ours() { sed 's/^f [0-9a-f]* //; s/^n //' "$record" 2>/dev/null | grep -qxF -- "$1"; }
 
 if [ $# -gt 1 ]; then
-	[ -z "${5-}" ] || set -- "$1" cpack
-	[ -z "${4-}" ] || [ "$2" = cpack ] || exit 0
-	noted=
+	phase=$2 prefix=$3 destdir=${DESTDIR-} made='' notes='' wrote=''
+	[ -z "${5-}" ] || phase=cpack
+	[ -z "${4-}" ] || [ "$phase" = cpack ] || exit 0
+	# CMake reads a DESTDIR's leading ~ as a home folder, as the shell does.
+	case $destdir in '~'*) destdir=${6-}${destdir#"${destdir%%/*}"} ;; esac
+	for path in "$prefix" "$destdir"; do
+		case $path in
+		'~'*) refuse "'$path' starts with a '~' that CMake does not read as a home folder" \
+			"throughout: give the folder itself, as the shell's ~ gives it" ;;
+		*\\* | *"$nl"*) refuse "'$path' holds a backslash, which CMake takes for a slash," \
+			"or a line break, which the record cannot hold: install where the path has neither" ;;
+		esac
+	done
+	case ${6-} in *';'*) refuse "DESTDIR '$DESTDIR' names a home folder CMake and the shell read differently" ;; esac
 	# Each line of installed.txt: a file of the build folder, the variable
 	# that names the folder it goes to, and that folder.
-	while IFS=$tab read -r name variable folder; do
-		case $2:$folder in
+	while IFS= read -r line; do
+		name=${line%%"$tab"*} line=${line#*"$tab"} variable=${line%%"$tab"*} folder=${line#*"$tab"}
+		case $phase:$folder in
 		cpack:/*) echo "$variable makes '$folder' absolute, outside the package cpack makes:" \
 			"configure with $variable relative to the prefix, as by default" >&2 && exit 1 ;;
 		cpack:*) continue ;;
 		*:/*) ;;
-		*) folder=$3/$folder ;;
+		*) folder=$prefix/$folder ;;
 		esac
-		folder=${DESTDIR-}$folder
-		# CMake reads a leading ~/ as the home folder.
-		# shellcheck disable=SC2088
-		case $folder in '~/'*) folder=$HOME${folder#\~} ;; esac
-		# CMake takes a backslash for a slash, and a line break would split
-		# a line of the record.
-		case $folder in *\\* | *"$nl"*)
-			echo "Nothing was installed: '$folder' holds a backslash or a line break" >&2 && exit 1 ;;
-		esac
+		wrote=$wrote${wrote:+;}$folder/$name
+		# Under a DESTDIR, CMake puts the absolute destination in it.
+		folder=$destdir$folder
 		case $folder in /*) ;; *) folder=$PWD/$folder ;; esac
 		# The folders the install will make are those missing below the
 		# nearest that exists, taken where the kernel finds it.
@@ -47,9 +65,8 @@ if [ $# -gt 1 ]; then
 		while [ -n "$folder" ] && [ ! -e "$folder" ] && [ ! -L "$folder" ]; do
 			new=/${folder##*/}$new folder=${folder%/*}
 		done
-		folder=$(real "${folder:-/}") ||
-			{ echo "Nothing was installed: '$folder' is not a folder" >&2; exit 1; }
-		folder=${folder%/}
+		there=$(real "${folder:-/}") || refuse "'$folder' is not a folder"
+		folder=${there%/}
 		while [ -n "$new" ]; do
 			new=${new#/} part=${new%%/*} new=${new#"${new%%/*}"}
 			case $part in
@@ -57,55 +74,83 @@ if [ $# -gt 1 ]; then
 			..) folder=${folder%/*} ;;
 			*)
 				folder=$folder/$part
-				if [ -e "$folder" ]; then
-					folder=$(real "$folder") # a link, after a ".." past a new folder
+				if [ -e "$folder" ] || [ -L "$folder" ]; then # after a ".." past a new folder
+					there=$(real "$folder") || refuse "'$folder' is not a folder"
+					folder=$there
 				else
-					case $nl$noted in *"${nl}d $folder$nl"*) ;; *) noted="${noted}d $folder$nl" ;; esac
+					case $nl$made in *"$nl$folder$nl"*) ;; *) made=$made$folder$nl ;; esac
 				fi ;;
 			esac
 		done
-		if [ "$2" = before ]; then from=$build/$name; else from=$folder/$name; fi
-		# Before a build, or in a multi-configuration build's folder, what the
-		# install will copy is not known yet: "after" notes what it wrote.
-		noted="${noted}f $(sum "$from" || echo 0) $folder/$name$nl"
+		# Before the write, what the install copies, where it is known
+		# yet: a copy left whole by an install cut short is then removed.
+		file=$folder/$name from=$build/$name
+		[ "$phase" = before ] || from=$file
+		[ ! -f "$from" ] || notes="${notes}f $(sum "$from" || echo 0) $file$nl"
+		[ "$phase" = after ] || notes="${notes}n $file$nl"
+		[ "$phase" = after ] || { [ ! -e "$file" ] && [ ! -L "$file" ]; } ||
+			if [ -L "$file" ] || [ ! -f "$file" ]; then
+				refuse "'$file' is there already, and not as a plain file: remove it, or install elsewhere"
+			elif ! ours "$file"; then
+				refuse "'$file' is there already, and no install from this build folder wrote it:" \
+					"remove it, or uninstall what put it there (dpkg -S names a package's), or install elsewhere"
+			fi
 	done <"$build/installed.txt"
-	[ "$2" = cpack ] || printf %s "$noted" >>"$record"
+	[ "$phase" != cpack ] || exit 0
+	while [ "$phase" = before ] && [ -n "$made" ]; do
+		folder=${made%%"$nl"*} made=${made#*"$nl"}
+		mkdir -m 755 -- "$folder" && echo "d $folder" >>"$record" || exit 1
+	done
+	printf %s "$notes" >>"$record"
+	# A tripwire: CMake's own list must name the same files.
+	[ "$phase" = before ] || [ "$(printf %s "$wrote" | tr -s /)" = "$(printf %s "${7-}" | tr -s /)" ] ||
+		{ echo "CMake wrote '${7-}' where the install record noted '$wrote': uninstall may leave some" >&2; exit 1; }
 	exit
 fi
 
-# Uninstall, newest first, so that each folder comes after what it holds: a
-# file is removed only if it holds bytes some install noted for that path,
-# is not a link and has no link on its path; a folder only if it is empty.
-if [ -e "$build/install_folders.txt" ] || grep -qvE '^(d|f [0-9a-f]+) /' "$record" 2>/dev/null; then
+# Uninstall, newest note first, so that each folder comes after what it
+# holds: a file is removed only if it holds bytes some install noted for
+# that path, is not a link and has no link on its path; a folder only if it
+# is empty. A file an install cut short was writing, a folder not empty yet
+# and what could not be removed stay noted.
+if [ -e "$build/install_folders.txt" ] || grep -qvE '^(d|n|f [0-9a-f]+) /' "$record" 2>/dev/null; then
 	echo "An install made by scanf_ex 1.0.5 or older cannot be checked: remove by hand" \
 		"what this build folder's install_*.txt files list, then them." >&2 && exit 1
 fi
 [ -s "$record" ] || { echo '-- Nothing to uninstall: no install from this build folder is noted'; exit 0; }
-left='' done=$nl
+left='' done=$nl failed=''
+# keep WHY FAILED: keeps the path noted, saying why, and fails if FAILED is set.
+keep() { echo "-- Kept: $path: $1"; left=$line$nl$left failed=$failed$2; }
 while IFS= read -r line; do
 	kind=${line%% *} path=${line#* }
-	[ "$kind" = d ] || path=${path#* }
+	[ "$kind" != f ] || path=${path#* }
 	case $done in *"$nl$path$nl"*) continue ;; esac
-	[ -e "$path" ] || [ -L "$path" ] || continue
 	done=$done$path$nl
-	if [ "$(real "${path%/*}")" != "${path%/*}" ] ||
-		{ [ "$kind" = d ] && { [ -L "$path" ] || [ ! -d "$path" ]; }; } ||
-		{ [ "$kind" = f ] && { [ -L "$path" ] || [ ! -f "$path" ] ||
-			! grep -qxF "f $(sum "$path") $path" "$record"; }; }; then
-		echo "-- Kept: $path: not what an install wrote there, or now behind a link"
-		continue
+	[ -e "$path" ] || [ -L "$path" ] || continue
+	parent=${path%/*}
+	if [ "$(real "${parent:-/}")" != "${parent:-/}" ] || [ -L "$path" ] ||
+		{ [ "$kind" = d ] && [ ! -d "$path" ]; } || { [ "$kind" != d ] && [ ! -f "$path" ]; }; then
+		echo "-- Kept: $path: not what an install made there, or now behind a link"
+	elif [ "$kind" = d ] && [ -n "$(ls -A -- "$path" 2>/dev/null)" ]; then
+		keep 'not empty; a later uninstall removes it once it is' ''
+	elif [ "$kind" = d ] || grep -qxF "f $(sum "$path") $path" "$record"; then
+		if { [ "$kind" = d ] && rmdir -- "$path"; } || { [ "$kind" != d ] && rm -f -- "$path"; }; then
+			echo "-- Removed: $path"
+		else
+			[ "$kind" = d ] || line="f $(sum "$path") $path"
+			echo "-- Could not remove: $path: run the uninstall again as a user who may remove it"
+			left=$line$nl$left failed=1
+		fi
+	elif [ "$kind" = n ]; then
+		keep 'an install cut short was writing it: run the install again, then the uninstall' 1
+	else
+		echo "-- Kept: $path: changed since an install wrote it"
 	fi
-	if [ "$kind" = d ]; then why=$(rmdir -- "$path" 2>&1); else why=$(rm -f -- "$path" 2>&1); fi &&
-		{ echo "-- Removed: $path"; continue; }
-	case $why in
-	*'not empty'*) [ -z "$left" ] || left=$line$nl$left ;; # it may hold only what could not go
-	*) echo "-- Could not remove: $path: ${why##*: }"; left=$line$nl$left ;;
-	esac
 done <<EOF
 $(sed '1!G;h;$!d' "$record")
 EOF
-# What could not be removed, say for want of permission, stays noted for the
-# next try.
-[ -z "$left" ] || { printf %s "$left" >"$record"; echo "What could not be removed stays noted in" \
-	"$record: run the uninstall again as a user who may remove it, such as the one who installed it." >&2; exit 1; }
-rm -f -- "$record"
+# What is kept noted stays in the record for the next uninstall.
+[ -n "$left" ] || { rm -f -- "$record"; exit 0; }
+printf %s "$left" >"$record"
+[ -z "$failed" ] || { echo "Not all was removed: what was kept stays noted in $record;" \
+	"do what its line above says, then run the uninstall again." >&2; exit 1; }

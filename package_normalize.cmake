@@ -63,13 +63,19 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
   else()
     fail("is of a kind no check is known for")
   endif()
+  # Each file's path from the package's root, top folder and "./" taken off,
+  # against installed.txt's under the prefix the package installs into:
   # CPack has made packages with no files at all from a build folder whose
-  # path holds a '['; this reads what tar -t listed of the package.
-  string(REGEX MATCHALL "[^/\n]+\n" files "${listing}")
+  # path holds a '[', and with a file outside its folders.
+  string(REPLACE "\n./" "\n/" files "\n${listing}")
+  string(REPLACE "\n${CPACK_PACKAGE_FILE_NAME}/" "\n/" files "${files}")
+  string(REGEX MATCHALL "[^\n]*[^/\n]\n" files "${files}")
   string(REPLACE "\n" "" files "${files}")
   list(SORT files)
-  if(NOT files STREQUAL CPACK_SCANF_EX_FILES)
-    fail("holds the files '${files}' where '${CPACK_SCANF_EX_FILES}' were wanted")
+  list(TRANSFORM CPACK_SCANF_EX_FILES PREPEND "${CPACK_PACKAGING_INSTALL_PREFIX}/" OUTPUT_VARIABLE wanted)
+  list(TRANSFORM wanted REPLACE "//+" "/")
+  if(NOT files STREQUAL wanted)
+    fail("holds the files '${files}' where '${wanted}' were wanted")
   elseif(package MATCHES "\\.deb$" AND NOT depends MATCHES "(^|, )libc6 ")
     fail("declares no dependency on libc6")
   endif()
