@@ -4,9 +4,9 @@
 # folder a DESTDIR's leading ~ names to CMake (HOME), and after the writes
 # the files CMake says it wrote (WRITTEN). It notes only a whole install,
 # and only checks cpack's (CPACK set), which is refused an absolute folder
-# it would install into on this machine.
+# it would install into on this machine, and a ".." that climbs out.
 # "before" refuses, ahead of any write, what uninstall could not undo: a file
-# already there that no install from BUILD wrote, anything but a plain file
+# already there that is not what an install from BUILD wrote, anything but a plain file
 # where a file goes, a path no line of BUILD/install_made.txt can hold. Then
 # it makes each missing folder, mode 0755, and notes it there, and notes
 # each file the install is about to write, with the SHA-256 of what it will
@@ -14,7 +14,9 @@
 # written, which a strip may have changed.
 # install_record.sh BUILD: uninstalls what the record holds.
 # Both hold a lock on BUILD/install_made.lock, so that neither reads the
-# record while the other writes it. Paths are only ever quoted.
+# record while the other writes it, and BUILD/install_running names an
+# install between its two phases, which uninstall waits out. Paths are only
+# ever quoted.
 set -u
 export LC_ALL=C # paths are matched byte for byte, whatever the user's locale
 build=$1 record=$1/install_made.txt tab=$(printf '\t') nl='
@@ -24,10 +26,15 @@ exec 9>>"$build/install_made.lock" && flock 9 || exit 1
 real() { (cd -P -- "$1" 2>/dev/null && pwd -P); }
 # sum FILE: the SHA-256 of its bytes; fails if it cannot be read.
 sum() { set -- "$(sha256sum 2>/dev/null <"$1")" && [ -n "$1" ] && echo "${1%% *}"; }
+# started PID: when process PID started, which tells it from a later one
+# given the same number.
+started() { sed 's/.*) //' "/proc/$1/stat" 2>/dev/null | cut -d' ' -f20; }
 # refuse WHY...: stops the install before it writes anything.
 refuse() { echo "Nothing was installed: $*" >&2; exit 1; }
-# ours PATH: true if the record notes that an install from here wrote PATH.
-ours() { sed 's/^f [0-9a-f]* //; s/^n //' "$record" 2>/dev/null | grep -qxF -- "$1"; }
+# ours PATH: true if PATH holds bytes an install from here noted for it, or
+# its newest note is of an install cut short while writing it.
+ours() { grep -qxF "f $(sum "$1") $1" "$record" 2>/dev/null ||
+	[ "$(sed 's/^f [0-9a-f]* /f /' "$record" 2>/dev/null | grep -xF -e "f $1" -e "n $1" | tail -n 1)" = "n $1" ]; }
 
 if [ $# -gt 1 ]; then
 	phase=$2 prefix=$3 destdir=${DESTDIR-} made='' notes='' wrote=''
@@ -37,24 +44,25 @@ if [ $# -gt 1 ]; then
 	case $destdir in '~'*) destdir=${6-}${destdir#"${destdir%%/*}"} ;; esac
 	for path in "$prefix" "$destdir"; do
 		case $path in
-		'~'*) refuse "'$path' starts with a '~' that CMake does not read as a home folder" \
-			"throughout: give the folder itself, as the shell's ~ gives it" ;;
-		*\\* | *"$nl"*) refuse "'$path' holds a backslash, which CMake takes for a slash," \
-			"or a line break, which the record cannot hold: install where the path has neither" ;;
+		'~'*) refuse "'$path' starts with a '~' that CMake does not read as a home folder throughout: give the folder itself, as the shell's ~ gives it" ;;
+		*\\* | *"$nl"*) refuse "'$path' holds a backslash, which CMake takes for a slash, or a line break, which the record cannot hold: install where the path has neither" ;;
 		esac
 	done
 	case ${6-} in *';'*) refuse "DESTDIR '$DESTDIR' names a home folder CMake and the shell read differently" ;; esac
+	case $prefix in /*) ;; *) prefix=$PWD/$prefix ;; esac # as CMake makes it absolute
 	# Each line of installed.txt: a file of the build folder, the variable
 	# that names the folder it goes to, and that folder.
 	while IFS= read -r line; do
 		name=${line%%"$tab"*} line=${line#*"$tab"} variable=${line%%"$tab"*} folder=${line#*"$tab"}
 		case $phase:$folder in
-		cpack:/*) echo "$variable makes '$folder' absolute, outside the package cpack makes:" \
-			"configure with $variable relative to the prefix, as by default" >&2 && exit 1 ;;
-		cpack:*) continue ;;
+		cpack:/*) refuse "$variable makes '$folder' absolute, outside the package cpack makes: configure with $variable relative to the prefix, as by default" ;;
 		*:/*) ;;
 		*) folder=$prefix/$folder ;;
 		esac
+		# A ".." would climb out of a DESTDIR, or out of cpack's staging tree.
+		case /$folder/ in */../*) if [ -n "$destdir" ] || [ "$phase" = cpack ]; then
+			refuse "'$folder' holds a '..', which would climb out of the tree it is installed into: give the prefix and folders without one"; fi ;; esac
+		[ "$phase" != cpack ] || continue
 		wrote=$wrote${wrote:+;}$folder/$name
 		# Under a DESTDIR, CMake puts the absolute destination in it.
 		folder=$destdir$folder
@@ -65,8 +73,7 @@ if [ $# -gt 1 ]; then
 		while [ -n "$folder" ] && [ ! -e "$folder" ] && [ ! -L "$folder" ]; do
 			new=/${folder##*/}$new folder=${folder%/*}
 		done
-		there=$(real "${folder:-/}") || refuse "'$folder' is not a folder"
-		folder=${there%/}
+		there=$(real "${folder:-/}") || refuse "'$folder' is not a folder"; folder=${there%/}
 		while [ -n "$new" ]; do
 			new=${new#/} part=${new%%/*} new=${new#"${new%%/*}"}
 			case $part in
@@ -74,12 +81,9 @@ if [ $# -gt 1 ]; then
 			..) folder=${folder%/*} ;;
 			*)
 				folder=$folder/$part
-				if [ -e "$folder" ] || [ -L "$folder" ]; then # after a ".." past a new folder
-					there=$(real "$folder") || refuse "'$folder' is not a folder"
-					folder=$there
-				else
-					case $nl$made in *"$nl$folder$nl"*) ;; *) made=$made$folder$nl ;; esac
-				fi ;;
+				# An existing part, after a ".." past a new folder, is resolved again.
+				if [ ! -e "$folder" ] && [ ! -L "$folder" ]; then case $nl$made in *"$nl$folder$nl"*) ;; *) made=$made$folder$nl ;; esac
+				else there=$(real "$folder") || refuse "'$folder' is not a folder"; folder=$there; fi ;;
 			esac
 		done
 		# Before the write, what the install copies, where it is known
@@ -92,16 +96,18 @@ if [ $# -gt 1 ]; then
 			if [ -L "$file" ] || [ ! -f "$file" ]; then
 				refuse "'$file' is there already, and not as a plain file: remove it, or install elsewhere"
 			elif ! ours "$file"; then
-				refuse "'$file' is there already, and no install from this build folder wrote it:" \
+				refuse "'$file' is there already, and is not what an install from this build folder wrote:" \
 					"remove it, or uninstall what put it there (dpkg -S names a package's), or install elsewhere"
 			fi
 	done <"$build/installed.txt"
 	[ "$phase" != cpack ] || exit 0
+	# While the files are written, uninstall waits for this install to end.
+	if [ "$phase" = before ]; then echo "$PPID $(started $PPID)" >"$build/install_running"; else rm -f -- "$build/install_running"; fi
 	while [ "$phase" = before ] && [ -n "$made" ]; do
 		folder=${made%%"$nl"*} made=${made#*"$nl"}
 		mkdir -m 755 -- "$folder" && echo "d $folder" >>"$record" || exit 1
 	done
-	printf %s "$notes" >>"$record"
+	printf %s "$notes" >>"$record" || refuse "'$record' could not be written"
 	# A tripwire: CMake's own list must name the same files.
 	[ "$phase" = before ] || [ "$(printf %s "$wrote" | tr -s /)" = "$(printf %s "${7-}" | tr -s /)" ] ||
 		{ echo "CMake wrote '${7-}' where the install record noted '$wrote': uninstall may leave some" >&2; exit 1; }
@@ -114,9 +120,10 @@ fi
 # is empty. A file an install cut short was writing, a folder not empty yet
 # and what could not be removed stay noted.
 if [ -e "$build/install_folders.txt" ] || grep -qvE '^(d|n|f [0-9a-f]+) /' "$record" 2>/dev/null; then
-	echo "An install made by scanf_ex 1.0.5 or older cannot be checked: remove by hand" \
-		"what this build folder's install_*.txt files list, then them." >&2 && exit 1
+	echo "An install made by scanf_ex 1.0.5 or older cannot be checked: remove by hand what this build folder's install_*.txt files list, then them." >&2 && exit 1
 fi
+! { read -r pid at <"$build/install_running" && [ -n "$at" ] && [ "$(started "$pid")" = "$at" ]; } 2>/dev/null ||
+	{ echo "An install from this build folder is running (process $pid): uninstall once it has ended" >&2; exit 1; }
 [ -s "$record" ] || { echo '-- Nothing to uninstall: no install from this build folder is noted'; exit 0; }
 left='' done=$nl failed=''
 # keep WHY FAILED: keeps the path noted, saying why, and fails if FAILED is set.
@@ -151,6 +158,7 @@ $(sed '1!G;h;$!d' "$record")
 EOF
 # What is kept noted stays in the record for the next uninstall.
 [ -n "$left" ] || { rm -f -- "$record"; exit 0; }
-printf %s "$left" >"$record"
+{ printf %s "$left" >"$record.new" && mv -f -- "$record.new" "$record"; } ||
+	{ echo "'$record' could not be rewritten: it still notes all it did before this uninstall" >&2; exit 1; }
 [ -z "$failed" ] || { echo "Not all was removed: what was kept stays noted in $record;" \
 	"do what its line above says, then run the uninstall again." >&2; exit 1; }
