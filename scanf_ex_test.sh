@@ -288,7 +288,7 @@ EOF
 	# program starts (the shell before it waits for word on a fifo), signals
 	# once it waits, then keys, and the status and screen wanted. A shell around
 	# the program, which waits out Ctrl-C and dumps no core, adds to the screen
-	# only [fg] as it brings the stopped job to the foreground, then a line the
+	# only [fg] each time it brings the stopped job to the foreground, a line the
 	# program left in the terminal's queue, and a note if the terminal's modes
 	# differ once the program is done. Without job control the program's process
 	# group is orphaned, so SIGTSTP does not stop it. Job control hands the
@@ -300,7 +300,8 @@ EOF
 		rm -f pid
 		around='exec 9>&2 2>/dev/null;'
 		start="sh -c 'exec 2>&9 9>&-; echo \$\$ >pid; read -r _ <resume; exec env --default-signal=INT $environment \"\$prog\"'"
-		[ -z "$job" ] || around='set -m; exec 9>&2;' start+=' & wait 2>/dev/null; printf [fg]; fg >/dev/null'
+		[ -z "$job" ] || around='POSIXLY_CORRECT=1; set -m; exec 9>&2;' \
+			start+=' & wait 2>/dev/null; printf [fg]; fg >/dev/null || { printf [fg]; fg >/dev/null; }'
 		prog=$prog timeout -s KILL $limit script -qfec "trap '' INT; ulimit -c 0; $around ${modes:+stty $modes;} m=\$(stty -g); $start
 			s=\$?; dd iflag=nonblock count=1 2>/dev/null; [ \"\$(stty -g)\" = \"\$m\" ] || printf ' [modes changed]'; exit \$s" /dev/null <keys >screen 2>err &
 		session=$!
@@ -341,6 +342,7 @@ EOF
 -echo|||||42\n 7\n|0|${prompt}Valor lido: 42 7\r\n
 |background||||42\n|0|${prompt}[fg]42\r\nValor lido: 42
 tostop|background||||42\n|0|[fg]${prompt}42\r\nValor lido: 42
+-echo|background|||TSTP|42\n|0|${prompt}[fg][fg]Valor lido: 42
 ||||STOP CONT|42\n|0|${prompt}42\r\nValor lido: 42
 EOF
 	;;
