@@ -146,9 +146,9 @@ EOF
 	check $? 'closed standard input' 0 "${prompt}Valor lido: 0"
 	run <. >out 2>err
 	check $? 'unreadable standard input' 0 "${prompt}Valor lido: 0"
-	# The answer goes where the offset is, over nothing that was there: after
-	# what was read, with both streams one read-write file; at the start of
-	# the caller's own file, whose next write then follows it.
+	# The answer goes where the shared offset is: after what was read, not over
+	# it, with both streams one read-write file; at the start of the caller's
+	# own file, not at its end, and the caller's next write follows it.
 	printf '5 rest\n' >out; run <>out >&0 2>err
 	check $? 'standard input and output one read-write file' 0 "5 rest\n${prompt}Valor lido: 5"
 	printf %60s '' >out; { echo 5 | run 2>err; status=$?; printf ' end'; } 1<>out
@@ -293,7 +293,8 @@ EOF
 	# differ once the program is done. Without job control the program's process
 	# group is orphaned, so SIGTSTP does not stop it. Job control hands the
 	# terminal over through standard error, so only a shell without it can send
-	# its own reports elsewhere.
+	# its own reports elsewhere; in POSIX mode bash, like dash, makes none of a
+	# job that stops.
 	while IFS='|' read -r modes job environment ahead signal keys want_status screen; do
 		[[ $signal != *QUIT* ]] || ! emulated ||
 			{ echo "SKIP signals $signal: an emulator reports a quit, and lets an ignored signal break a read"; continue; }
