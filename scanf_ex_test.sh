@@ -211,12 +211,12 @@ memory)
 	;;
 locale)
 	# The locale is made here, so none need be installed: one that groups
-	# digits, and has white space above ASCII; the program must take neither,
-	# nor pass over a byte-order mark.
+	# digits, and has white space, a minus and digits above ASCII; the program
+	# must take none of them, nor pass over a byte-order mark.
 	why=$(localedef -i pt_BR -f UTF-8 "$tmp/pt_BR.UTF-8" 2>&1) || skip "cannot make a locale pt_BR.UTF-8: $why"
 	locale=(env LOCPATH="$tmp" LC_ALL=pt_BR.UTF-8)
 	[ "$("${locale[@]}" printf "%'d" 1234567)" = 1.234.567 ] || skip 'the locale made here does not group digits'
-	for row in '1234567|1234567' '-1234567|-1234567' '1.234|1' '\xe3\x80\x805|0' '\xef\xbb\xbf7|0' '\xe2\x88\x927|0'; do
+	for row in '1234567|1234567' '-1234567|-1234567' '1.234|1' '\xe3\x80\x805|0' '\xef\xbb\xbf7|0' '\xe2\x88\x927|0' '\xef\xbc\x94\xef\xbc\x92|0'; do
 		printf %b "${row%|*}" | run "${locale[@]}" >out 2>err
 		check $? "'${row%|*}' under LC_ALL=pt_BR.UTF-8" 0 "${prompt}Valor lido: ${row#*|}"
 	done
