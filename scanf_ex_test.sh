@@ -18,6 +18,8 @@ limit=10
 # run [COMMAND...]: the program, started through COMMAND if one is given.
 run() { "$@" timeout -s KILL $limit "$prog"; }
 skip() { echo "SKIP: $*"; exit 77; }
+# emulated: true if the program's ELF machine (byte 18) is not this shell's.
+emulated() { [ "$(od -An -j18 -N2 -tu2 "$prog")" != "$(od -An -j18 -N2 -tu2 /proc/self/exe)" ]; }
 
 # shown FILE: its first bytes on one line, quoted, each as od -c shows it.
 shown() {
@@ -64,6 +66,7 @@ case $mode in
 	done <<EOF
 42\n|42|\n
 5\nrest\n|5|\nrest\n
+5\r\n|5|\r\n
  \t\v\f\r\n\n  -17 \t 6\n|-17| \t 6\n
 |0|
  \n\t|0|
@@ -122,6 +125,7 @@ ${zeros}7|7|
 -99999999999 x|-2147483648| x
 \xef\xbb\xbf7|0|\xef\xbb\xbf7
 \xc2\xa07|0|\xc2\xa07
+\xe2\x88\x927|0|\xe2\x88\x927
 $high
 EOF
 
@@ -142,6 +146,13 @@ EOF
 	check $? 'closed standard input' 0 "${prompt}Valor lido: 0"
 	run <. >out 2>err
 	check $? 'unreadable standard input' 0 "${prompt}Valor lido: 0"
+	# The answer goes where the shared offset is: after what was read, not over
+	# it, with both streams one read-write file; at the start of the caller's
+	# own file, not at its end, and the caller's next write follows it.
+	printf '5 rest\n' >out; run <>out >&0 2>err
+	check $? 'standard input and output one read-write file' 0 "5 rest\n${prompt}Valor lido: 5"
+	printf %60s '' >out; { echo 5 | run 2>err; status=$?; printf ' end'; } 1<>out
+	check $status "standard output the caller's file, over its spaces" 0 "$(printf %-60s "${prompt}Valor lido: 5 end")"
 
 	# A write that fails must not end in success.
 	: >out
@@ -183,9 +194,9 @@ EOF
 memory)
 	# Memory must not grow with the input, nor the stack hold a large buffer: far
 	# more digits, zeros or blanks than fit are read in 32 MiB with a 64 KiB
-	# stack, too little only for an emulator (ELF machine at byte 18) or ASan.
+	# stack, too little only for an emulator or ASan.
 	if ! (ulimit -v 32768 -s 64 && run </dev/null >/dev/null) 2>/dev/null; then
-		[ "$(od -An -j18 -N2 -tu2 "$prog")" = "$(od -An -j18 -N2 -tu2 /proc/self/exe)" ] ||
+		! emulated ||
 			skip 'an emulator cannot start the program in a 32 MiB address space'
 		! grep -q __asan_init "$prog" || skip 'AddressSanitizer cannot start in a 32 MiB address space'
 	fi
@@ -200,12 +211,12 @@ memory)
 	;;
 locale)
 	# The locale is made here, so none need be installed: one that groups
-	# digits, and has white space above ASCII; the program must take neither,
-	# nor pass over a byte-order mark.
+	# digits, and has white space, a minus and digits above ASCII; the program
+	# must take none of them, nor pass over a byte-order mark.
 	why=$(localedef -i pt_BR -f UTF-8 "$tmp/pt_BR.UTF-8" 2>&1) || skip "cannot make a locale pt_BR.UTF-8: $why"
 	locale=(env LOCPATH="$tmp" LC_ALL=pt_BR.UTF-8)
 	[ "$("${locale[@]}" printf "%'d" 1234567)" = 1.234.567 ] || skip 'the locale made here does not group digits'
-	for row in '1234567|1234567' '-1234567|-1234567' '1.234|1' '\xe3\x80\x805|0' '\xef\xbb\xbf7|0'; do
+	for row in '1234567|1234567' '-1234567|-1234567' '1.234|1' '\xe3\x80\x805|0' '\xef\xbb\xbf7|0' '\xe2\x88\x927|0' '\xef\xbc\x94\xef\xbc\x92|0'; do
 		printf %b "${row%|*}" | run "${locale[@]}" >out 2>err
 		check $? "'${row%|*}' under LC_ALL=pt_BR.UTF-8" 0 "${prompt}Valor lido: ${row#*|}"
 	done
@@ -236,11 +247,12 @@ terminal)
 	mkfifo keys piped pipe resume
 	# Each row: standard input (a terminal under script, or a fifo), standard
 	# output (a terminal, a pipe or a file), what shows while the program waits,
-	# and what more shows after 42 and Enter (with the terminal's echo of them).
+	# and what more shows after 42 and Enter: in the file, if there is one, then
+	# on the screen, which has nothing but the terminal's echo of the keys.
 	while IFS='|' read -r stdin stdout before after; do
-		redirect='' seen=screen
+		redirect='' seen=(screen)
 		[ "$stdin" = terminal ] || redirect+=' <piped'
-		[ "$stdout" = terminal ] || redirect+=" >$stdout" seen=file
+		[ "$stdout" = terminal ] || redirect+=" >$stdout" seen=(file screen)
 		: >file && rm -f pid
 		[ "$stdout" = pipe ] && { timeout -s KILL $limit cat pipe >file & }
 		exec 4<>piped
@@ -251,9 +263,9 @@ terminal)
 		if [ "$stdout" != file ]; then
 			before+=$mark
 			(printf %s "$mark" >"/proc/$(cat pid)/fd/1") 2>/dev/null
-			await grep -qF "$mark" "$seen"
+			await grep -qF "$mark" "${seen[@]}"
 		fi
-		cp "$seen" out
+		cat "${seen[@]}" >out
 		check 0 "$stdin in, $stdout out, while it waits" 0 "$before"
 		# In a subshell, so a program already gone fails the row, not the script.
 		([ "$stdin" = terminal ] && printf '42\n' >&3 || printf '42\n' >&4) 2>/dev/null
@@ -261,12 +273,12 @@ terminal)
 		status=$?
 		exec 3>&- 4>&-
 		wait # for cat, where the program wrote to a pipe
-		cp "$seen" out
+		cat "${seen[@]}" >out
 		check $status "$stdin in, $stdout out, after 42" 0 "$before$after"
 	done <<EOF
 terminal|terminal|$prompt|42\r\nValor lido: 42
-terminal|file||${prompt}Valor lido: 42
-terminal|pipe||${prompt}Valor lido: 42
+terminal|file||${prompt}Valor lido: 4242\r\n
+terminal|pipe||${prompt}Valor lido: 4242\r\n
 fifo|terminal||${prompt}Valor lido: 42
 fifo|file||${prompt}Valor lido: 42
 fifo|pipe||${prompt}Valor lido: 42
@@ -275,17 +287,24 @@ EOF
 	# program starts as a background job, env's arguments, keys typed before the
 	# program starts (the shell before it waits for word on a fifo), signals
 	# once it waits, then keys, and the status and screen wanted. A shell around
-	# the program, which waits out Ctrl-C, adds to the screen only a note if the
-	# terminal's modes differ once the program is done, and brings the stopped
-	# job to the foreground. Job control hands the terminal over through standard
-	# error, so only a shell without it can send its own reports elsewhere.
+	# the program, which waits out Ctrl-C and dumps no core, adds to the screen
+	# only [fg] each time it brings the stopped job to the foreground, a line the
+	# program left in the terminal's queue, and a note if the terminal's modes
+	# differ once the program is done. Without job control the program's process
+	# group is orphaned, so SIGTSTP does not stop it. Job control hands the
+	# terminal over through standard error, so only a shell without it can send
+	# its own reports elsewhere; in POSIX mode bash, like dash, makes none of a
+	# job that stops.
 	while IFS='|' read -r modes job environment ahead signal keys want_status screen; do
+		[[ $signal != *QUIT* ]] || ! emulated ||
+			{ echo "SKIP signals $signal: an emulator reports a quit, and lets an ignored signal break a read"; continue; }
 		rm -f pid
 		around='exec 9>&2 2>/dev/null;'
 		start="sh -c 'exec 2>&9 9>&-; echo \$\$ >pid; read -r _ <resume; exec env --default-signal=INT $environment \"\$prog\"'"
-		[ -z "$job" ] || around='set -m; exec 9>&2;' start+=' & wait 2>/dev/null; fg >/dev/null'
-		prog=$prog timeout -s KILL $limit script -qfec "trap '' INT; $around ${modes:+stty $modes;} m=\$(stty -g); $start
-			s=\$?; [ \"\$(stty -g)\" = \"\$m\" ] || printf ' [modes changed]'; exit \$s" /dev/null <keys >screen 2>err &
+		[ -z "$job" ] || around='POSIXLY_CORRECT=1; set -m; exec 9>&2;' \
+			start+=' & wait 2>/dev/null; printf [fg]; fg >/dev/null || { printf [fg]; fg >/dev/null; }'
+		prog=$prog timeout -s KILL $limit script -qfec "trap '' INT; ulimit -c 0; $around ${modes:+stty $modes;} m=\$(stty -g); $start
+			s=\$?; dd iflag=nonblock count=1 2>/dev/null; [ \"\$(stty -g)\" = \"\$m\" ] || printf ' [modes changed]'; exit \$s" /dev/null <keys >screen 2>err &
 		session=$!
 		exec 3>keys
 		await test -s pid
@@ -297,10 +316,11 @@ EOF
 			kill -"$sig" "$(cat pid)"
 			[ "$sig" != STOP ] || await grep -q '^State:.T' "/proc/$(cat pid)/status"
 		done
-		# Keys only once a signal the program can take is handled, if it has a handler.
+		# Keys only once a signal the program can take is handled, if it has a
+		# handler; in one write, as a paste comes, where printf writes each line.
 		while read -r pending blocked < <(awk '/^(Sig|Shd)Pnd/ { p = p $2 } /^SigBlk/ { print p, $2 }' "/proc/$(cat pid)/status" 2>/dev/null) &&
 			(( (0x${pending:0:16} | 0x${pending:16}) & ~0x$blocked )); do sleep 0.025; done
-		(printf %b "$keys" >&3) 2>/dev/null
+		printf %b "$keys" | dd iflag=fullblock 2>/dev/null >&3
 		wait $session
 		status=$?
 		exec 3>&-
@@ -312,13 +332,18 @@ EOF
 ||TERM=no-such-terminal|||42\n|0|${prompt}42\r\nValor lido: 42
 ||-i|||42\n|0|${prompt}42\r\nValor lido: 42
 |||42\n|||0|42\r\n${prompt}Valor lido: 42
-||||WINCH|42\n|0|${prompt}42\r\nValor lido: 42
+||||WINCH TSTP|42\n|0|${prompt}42\r\nValor lido: 42
+||||HUP|\x04|129|${prompt}
+||||QUIT|\x04|131|${prompt}
+||--ignore-signal=HUP,QUIT --block-signal=TERM||HUP QUIT TERM|42\n|0|${prompt}42\r\nValor lido: 42
 |||||\x04|0|${prompt}Valor lido: 0
 |||||12\x7f3\n|0|${prompt}12\b \b3\r\nValor lido: 13
 |||||\x03|130|${prompt}^C
 ||||TERM||143|${prompt}
--echo|||||42\n|0|${prompt}Valor lido: 42
-|background||||42\n|0|${prompt}42\r\nValor lido: 42
+-echo|||||42\n 7\n|0|${prompt}Valor lido: 42 7\r\n
+|background||||42\n|0|${prompt}[fg]42\r\nValor lido: 42
+tostop|background||||42\n|0|[fg]${prompt}42\r\nValor lido: 42
+-echo|background|||TSTP|42\n|0|${prompt}[fg][fg]Valor lido: 42
 ||||STOP CONT|42\n|0|${prompt}42\r\nValor lido: 42
 EOF
 	;;
