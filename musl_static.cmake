@@ -1,6 +1,6 @@
 # A static PIE against musl, which runs on any Linux of its processor with
 # nothing else installed. The presets name the compiler: musl-gcc, or the
-# aarch64-linux-musl-gcc of Debian's musl-dev:arm64. Their specs know no
+# aarch64-linux-musl-gcc of Debian's musl-dev:arm64. Their drivers know no
 # -static-pie, and quietly make a PIE that loads /lib/ld-musl-*.so.1, so the
 # linker is told itself, and the start files are musl's rcrt1.o, which
 # relocates the binary before anything else runs. The files are found on
