@@ -4,10 +4,10 @@
 # one short run, of the glibc build and of the static x86_64 one, then
 # instructions for three 1 MiB inputs, and wall time, throughput and peak
 # memory on the same three inputs at 64 MiB, in paired runs. Needs valgrind
-# (or a perf that counts instructions), GNU time and musl-tools. Exits 1 if a target is missed: the
-# instruction and memory targets are tight, since those figures repeat on a
-# shared machine; wall times only fail past a margin that noise does not
-# cross (bench/README.md).
+# (or a perf that counts instructions), GNU time and musl-tools. Exits 1 if
+# a target is missed: the instruction and memory targets are tight, since
+# those figures repeat on a shared machine; wall times only fail past a
+# margin that noise does not cross (bench/README.md).
 set -euo pipefail
 export LC_ALL=C # EPOCHREALTIME must use a decimal point
 cd "$(dirname "$0")/.."
